@@ -1,0 +1,45 @@
+# GoogleTest for both trees. Natively Debian's libgtest-dev; for Windows the same
+# sources (/usr/src/googletest) built with the cross compiler. Test exes of the
+# Windows tree run under Wine through CMAKE_CROSSCOMPILING_EMULATOR and carry
+# the label "wine"; they share one Wine session set up by a CTest fixture.
+if(WIN32)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+  add_test(NAME wine_session_start
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start)
+  add_test(NAME wine_session_stop
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop)
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine LABELS wine)
+  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+  set(QUILLAN_WINE_ENV "QUILLAN_BUILD_DIR=${CMAKE_BINARY_DIR}")
+else()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+
+# quillan_add_gtest(<name> SOURCES <files...> LIBS <targets...>)
+# Natively each test case becomes a CTest test; in the Windows tree the whole
+# exe is one test run under Wine.
+function(quillan_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+  if(WIN32)
+    set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS wine FIXTURES_REQUIRED wine
+                         ENVIRONMENT "${QUILLAN_WINE_ENV}")
+  else()
+    gtest_discover_tests(${name} PROPERTIES LABELS native)
+  endif()
+endfunction()
+
+# quillan_add_wine_script_test(<name> <script> [args...]): a shell test that
+# drives Windows exes under the shared Wine session.
+function(quillan_add_wine_script_test name script)
+  add_test(NAME ${name} COMMAND bash ${script} ${ARGN})
+  set_tests_properties(${name} PROPERTIES LABELS wine FIXTURES_REQUIRED wine
+                       ENVIRONMENT "${QUILLAN_WINE_ENV};QUILLAN_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
