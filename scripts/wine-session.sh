@@ -27,6 +27,14 @@ start() {
   [ -d "$template" ] || make_template
   rm -rf "$WINEPREFIX"
   cp -a "$template" "$WINEPREFIX"
+  if [ -n "${QUILLAN_HOST_DISPLAY:-}" ]; then
+    # Show the windows on the caller's own display instead of a hidden one.
+    echo "$QUILLAN_HOST_DISPLAY" > "$QUILLAN_WINE_DIR/display"
+    export DISPLAY=$QUILLAN_HOST_DISPLAY
+    wineserver -p </dev/null >>"$log" 2>&1
+    quiet timeout 60 wine cmd /c exit
+    return
+  fi
   local n=${QUILLAN_DISPLAY_NUMBER:-}
   if [ -z "$n" ]; then
     n=90
