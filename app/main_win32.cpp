@@ -1,47 +1,48 @@
-// Program entry: the main window of class "TMainForm", titled "Quillan".
+// Program entry: one copy at a time, the main window, its message loop.
 #include <windows.h>
 
-#include "drive/aspi_entry_points.h"
+#include <exception>
+#include <memory>
+
+#include "app/Quillanabout.h"
+#include "app/Quillanmain.h"
+#include "app/toolkit/win32_backend.h"
+#include "platform/host.h"
+#include "platform/host_win32.h"
 
 namespace {
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+const char kClassName[] = "TMainForm";
+const char kTitle[] = "Quillan";
+
+// The toolkit's standard box for an exception that escaped the window.
+void ShowException(const char* what) {
+    MessageBoxA(nullptr, what, kTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
-    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) quillan::LoadAspi();
-
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = CreateSolidBrush(RGB(6, 32, 64));
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    windowClass.lpszClassName = "TMainForm";
-    if (RegisterClassA(&windowClass) == 0) return 0;
-
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, "TMainForm", "Quillan", WS_POPUP,
-                                  (GetSystemMetrics(SM_CXSCREEN) - 400) / 2,
-                                  (GetSystemMetrics(SM_CYSCREEN) - 200) / 2, 400, 200,
-                                  nullptr, nullptr, instance, nullptr);
-    // No display: there is nothing to wait for.
-    if (window == nullptr) return 0;
-    ShowWindow(window, showCommand);
-
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // A copy already running is brought forward; this one touches nothing.
+    if (HWND running = FindWindowA(kClassName, kTitle)) {
+        SetForegroundWindow(running);
+        return 0;
+    }
+    try {
+        quillan::Win32Host host;
+        quillan::SetCurrentHost(&host);
+        quillan::toolkit::Win32Backend backend(instance);
+        // Without a display there is no window to wait for.
+        if (!backend.CreateMainWindow(kClassName, kTitle)) return 0;
+        quillan::TMainForm mainForm(backend);
+        mainForm.FormCreate();
+        quillan::TAboutForm aboutForm(backend);
+        backend.ShowMainWindow();
+        backend.RunMessageLoop();
+    } catch (const std::exception& error) {
+        ShowException(error.what());
+    } catch (...) {
+        ShowException("Unknown exception.");
     }
     return 0;
 }

@@ -1,0 +1,51 @@
+// The main window, TMainForm: its controls, the run-mode flags and the state
+// its handlers share.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/toolkit/backend.h"
+#include "app/toolkit/controls.h"
+
+namespace quillan {
+
+class TMainForm {
+public:
+    explicit TMainForm(toolkit::Backend& backend);
+
+    // Runs while the window is being created, before it is shown.
+    void FormCreate();
+
+    // Run-mode flags, fixed after FormCreate has read the command line.
+    bool testMode = false;
+    bool noCheckMode = false;
+    bool liveMode = false;
+    bool ntPlatform = false;
+
+    uint8_t selectedDrive = 0;
+    uint8_t driveListCount = 0;
+    uint8_t listToDevice[26] = {};
+
+    toolkit::Label Label1, Label2, Label3, Label4, Label5, Label6;
+    toolkit::ComboBox ComboBox1;
+    toolkit::StaticText StaticText1, StaticText2, StaticText3, StaticText4, StaticText5;
+    toolkit::ProgressBar ProgressBar1;
+    toolkit::Timer Timer1, Timer2, Timer3;
+    toolkit::OpenDialog OpenDialog1;
+
+private:
+    void ApplyCommandLine();
+    void ShapeWindow();
+    void ProbeDefaultFile();
+    void VersionTest();
+    void DiscoverDrives();
+    void StartupLoad();
+    int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,
+                bool systemModal, bool owned);
+
+    toolkit::Backend& backend_;
+};
+
+}  // namespace quillan

@@ -1,0 +1,35 @@
+#include "app/command_line.h"
+
+#include <cstring>
+
+namespace quillan {
+
+std::string CommandLineWord(const char* commandLine, int n) {
+    char buffer[kCommandLineBufferSize];
+    const size_t length = commandLine == nullptr ? 0 : strnlen(commandLine, sizeof(buffer) - 1);
+    if (length != 0) std::memcpy(buffer, commandLine, length);
+    buffer[length] = '\0';
+    for (size_t i = 0; i < length; ++i)
+        if (buffer[i] >= 'a' && buffer[i] <= 'z') buffer[i] = static_cast<char>(buffer[i] - 'a' + 'A');
+
+    int word = -1;
+    size_t i = 0;
+    while (i < length) {
+        while (i < length && buffer[i] == ' ') ++i;
+        if (i == length) break;
+        const size_t start = i;
+        while (i < length && buffer[i] != ' ') ++i;
+        if (++word == n) return std::string(buffer + start, i - start);
+    }
+    return std::string();
+}
+
+RunMode RunModeFromWord(const std::string& word1) {
+    RunMode mode;
+    if (word1 == "-TEST") mode.testMode = true;
+    if (word1 == "-NOCHECK") mode.noCheckMode = true;
+    if (word1 == "-LIVE") mode.liveMode = true;
+    return mode;
+}
+
+}  // namespace quillan

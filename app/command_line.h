@@ -1,0 +1,26 @@
+// The words of the process command line, the way the run-mode options are
+// read: upper-cased a..z, separated by blanks only (quotes and tabs are
+// ordinary characters), word 0 the program path.
+#pragma once
+
+#include <string>
+
+namespace quillan {
+
+constexpr size_t kCommandLineBufferSize = 1000;
+
+// Word n (from 0), or the empty text when there is none. The command line is
+// first cut to the working buffer (999 characters), so no input, however
+// long, is read past it.
+std::string CommandLineWord(const char* commandLine, int n);
+
+struct RunMode {
+    bool testMode = false;
+    bool noCheckMode = false;
+    bool liveMode = false;
+};
+
+// Only word 1 counts; each option is compared on its own.
+RunMode RunModeFromWord(const std::string& word1);
+
+}  // namespace quillan

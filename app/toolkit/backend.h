@@ -1,0 +1,54 @@
+// What a toolkit backend does for the controls and the forms.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/toolkit/controls.h"
+
+namespace quillan::toolkit {
+
+enum class BoxIcon { None, Error, Warning, Information };
+
+struct MessageBoxRequest {
+    std::string text;
+    std::string caption;
+    BoxIcon icon = BoxIcon::None;
+    bool systemModal = false;
+    bool owned = false;  // owned by the main window, else no owner
+};
+
+// A rounded rectangle as CreateRoundRectRgn takes it.
+struct RoundRect {
+    int left, top, right, bottom, ellipseWidth, ellipseHeight;
+};
+
+// The window's outline: `outline` minus every notch.
+struct WindowShape {
+    RoundRect outline;
+    std::vector<RoundRect> notches;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // Controls announce themselves once constructed (their kind is known by
+    // dynamic type) and whenever their state changed.
+    virtual void ControlCreated(Control& control) = 0;
+    virtual void ControlChanged(Control& control) = 0;
+    virtual void TimerCreated(Timer& timer) = 0;
+    virtual void TimerChanged(Timer& timer) = 0;
+    virtual void TimerDestroyed(Timer& timer) = 0;
+    // Returns the button pressed (IDOK = 1 and so on).
+    virtual int ShowMessage(const MessageBoxRequest& request) = 0;
+    // True with `path` filled when the user chose a file.
+    virtual bool RunOpenDialog(const std::string& filter, std::string& path) = 0;
+    virtual void SetMainWindowSize(int width, int height) = 0;
+    virtual void SetMainWindowShape(const WindowShape& shape) = 0;
+    virtual void SetMainWindowTitle(const std::string& title) = 0;
+    virtual void CloseMainWindow() = 0;
+    virtual void ProcessMessages() = 0;
+};
+
+}  // namespace quillan::toolkit

@@ -1,0 +1,43 @@
+#include "app/toolkit/headless_backend.h"
+
+namespace quillan::toolkit {
+
+int HeadlessBackend::ShowMessage(const MessageBoxRequest& request) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    messages_.push_back(request);
+    journal.push_back("message: " + request.text);
+    return 1;  // IDOK
+}
+
+std::vector<MessageBoxRequest> HeadlessBackend::Messages() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return messages_;
+}
+
+bool HeadlessBackend::RunOpenDialog(const std::string& filter, std::string& path) {
+    lastDialogFilter = filter;
+    if (nextOpenPath.empty()) return false;
+    path = nextOpenPath;
+    return true;
+}
+
+void HeadlessBackend::SetMainWindowSize(int w, int h) {
+    width = w;
+    height = h;
+    journal.push_back("size");
+}
+
+void HeadlessBackend::SetMainWindowShape(const WindowShape& s) {
+    shape = s;
+    shaped = true;
+    journal.push_back("shape");
+}
+
+void HeadlessBackend::SetMainWindowTitle(const std::string& t) {
+    title = t;
+    journal.push_back("title");
+}
+
+void HeadlessBackend::CloseMainWindow() { closed = true; }
+
+}  // namespace quillan::toolkit

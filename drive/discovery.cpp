@@ -1,0 +1,98 @@
+#include "drive/discovery.h"
+
+#include <cstring>
+
+#include "drive/aspi_entry_points.h"
+#include "drive/device_table.h"
+#include "drive/transport.h"
+#include "platform/host.h"
+
+namespace quillan {
+
+DeviceTable TheDeviceTable = {};
+PortPositionList PortPositions = {};
+
+namespace {
+
+// INQUIRY as discovery sends it: 36 bytes, and only byte 0 is looked at.
+const uint8_t kProbeCdb[6] = {0x12, 0x00, 0x00, 0x00, 0x24, 0x00};
+constexpr uint32_t kProbeLength = 36;
+// Peripheral qualifier 0, device type 5 (CD/DVD): compared as a whole byte.
+constexpr uint8_t kOpticalDevice = 0x05;
+
+void FindPassThroughDrives(uint8_t reply[kProbeLength]) {
+    TransportSelector = 1;
+    char rootPath[3] = {'a', ':', '\0'};
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        rootPath[0] = letter;
+        const DeviceHandle device = OpenDriveDevice(rootPath);
+        TheDeviceTable.deviceHandles[TheDeviceTable.driveCount] = device;
+        if (device == kInvalidDevice) continue;
+        const int status = PassThroughExecute(device, kProbeCdb, 6, reply, kProbeLength, kDataIn);
+        if (status == kStatusGood && reply[0] == kOpticalDevice) {
+            ++TheDeviceTable.driveCount;
+        } else {
+            // A letter that is not a working optical drive is never used again.
+            CloseDriveDevice(device);
+            TheDeviceTable.deviceHandles[TheDeviceTable.driveCount] = kInvalidDevice;
+        }
+    }
+}
+
+void FindAspiDrives(uint8_t reply[kProbeLength]) {
+    const uint8_t adapters = LoadAspi();
+    for (unsigned adapter = 0; adapter < adapters; ++adapter) {
+        for (uint8_t target = 0; target < 8; ++target) {
+            const uint8_t status = AspiExecute(static_cast<uint8_t>(adapter), target, kProbeCdb, 6,
+                                               reply, kProbeLength, kDataIn);
+            if (status != kStatusGood || reply[0] != kOpticalDevice) continue;
+            const uint8_t index = TheDeviceTable.driveCount;
+            TheDeviceTable.aspiTargets[index] = target;
+            TheDeviceTable.aspiHostAdapters[index] = static_cast<uint8_t>(adapter);
+            ++TheDeviceTable.driveCount;
+            // The table holds eight drives; more would be written past it.
+            if (TheDeviceTable.driveCount == kAspiTableSize) return;
+        }
+    }
+}
+
+}  // namespace
+
+uint8_t FindDrives() {
+    TheDeviceTable.driveCount = 0;
+    TransportSelector = 0;
+    std::memset(TheDeviceTable.aspiTargets, 0, sizeof(TheDeviceTable.aspiTargets));
+    std::memset(TheDeviceTable.aspiHostAdapters, 0, sizeof(TheDeviceTable.aspiHostAdapters));
+    for (DeviceHandle& handle : TheDeviceTable.deviceHandles) handle = 0;
+    uint8_t reply[kProbeLength] = {};
+
+    if (CurrentHost().PlatformId() == kPlatformWin32Nt) {
+        FindPassThroughDrives(reply);
+    } else {
+        FindAspiDrives(reply);
+    }
+    return TheDeviceTable.driveCount;
+}
+
+void ScanPortPositions() {
+    char path[] = "Hardware\\DeviceMap\\Scsi\\Scsi Port 1\\Scsi Bus 0\\Target Id 1\\Logical Unit Id 0";
+    char* portDigit = std::strstr(path, "Scsi Port ") + std::strlen("Scsi Port ");
+    char* targetDigit = std::strstr(path, "Target Id ") + std::strlen("Target Id ");
+    Host& host = CurrentHost();
+    for (int position = 0; position < 4; ++position) {
+        *portDigit = static_cast<char>('0' + position / 2);
+        *targetDigit = static_cast<char>('0' + position % 2);
+        RegistryKey key = 0;
+        if (!host.OpenMachineKey(path, &key)) continue;
+        uint8_t deviceName[36] = {};
+        if (host.QueryValue(key, "DeviceName", deviceName, sizeof(deviceName)) &&
+            PortPositions.count < 4) {
+            PortPositions.positions[PortPositions.count] = position;
+            ++PortPositions.count;
+        }
+        host.FlushKey(key);
+        host.CloseKey(key);
+    }
+}
+
+}  // namespace quillan

@@ -1,0 +1,35 @@
+// The NT-family edge of the pass-through transport: open a drive letter as a
+// device, and hand one request block to the port driver.
+#pragma once
+
+#include <cstdint>
+
+#include "drive/pass_through_block.h"
+
+namespace quillan {
+
+using DeviceHandle = intptr_t;
+constexpr DeviceHandle kInvalidDevice = -1;
+
+// rootPath is a letter and a colon ("d:"). Opens nothing unless the system
+// calls the letter an optical drive.
+DeviceHandle OpenDriveDevice(const char* rootPath);
+
+void CloseDriveDevice(DeviceHandle device);
+
+// DeviceIoControl(IOCTL_SCSI_PASS_THROUGH_DIRECT) with the block as input and
+// output. `data` is the buffer the block points at: the native stand-in needs
+// it because a 64-bit pointer does not fit the 32-bit field.
+bool SubmitPassThrough(DeviceHandle device, PassThroughBlock& block, uint8_t* data);
+
+#ifndef _WIN32
+// Native builds have no devices; tests may plug in a stand-in for both calls.
+struct DriveDeviceStandIn {
+    DeviceHandle (*open)(const char* rootPath);
+    bool (*submit)(DeviceHandle device, PassThroughBlock& block, uint8_t* data);
+    void (*close)(DeviceHandle device);
+};
+void SetDriveDeviceStandIn(const DriveDeviceStandIn* standIn);
+#endif
+
+}  // namespace quillan

@@ -1,0 +1,34 @@
+// One synchronous SCSI command to a drive, through the pass-through (NT
+// family) or ASPI (Windows 9x). Only status 1 means success.
+#pragma once
+
+#include <cstdint>
+
+#include "drive/drive_device.h"
+
+namespace quillan {
+
+constexpr uint8_t kDataIn = 0;
+constexpr uint8_t kDataOut = 1;
+
+constexpr uint8_t kStatusGood = 1;
+constexpr uint8_t kStatusCheckCondition = 4;
+
+// 1 = pass-through, 0 = ASPI. Chosen once by discovery.
+extern int TransportSelector;
+
+// Returns the request's final SRB_Status. On SS_ERR sense bytes 2, 12 and 13
+// land in the same bytes of `data`; nothing else of `data` is written.
+uint8_t AspiExecute(uint8_t hostAdapter, uint8_t target, const uint8_t* cdb, uint8_t cdbLength,
+                    uint8_t* data, uint32_t transferLength, uint8_t direction);
+
+// Returns 1, 4 (sense bytes copied as above) or -1 (the control call failed).
+int PassThroughExecute(DeviceHandle device, const uint8_t* cdb, uint8_t cdbLength, uint8_t* data,
+                       uint32_t transferLength, uint8_t direction);
+
+// The one entry point for every command after discovery. `data` must be valid
+// even when transferLength is 0: a failure writes sense bytes into it.
+uint8_t SendDriveCommand(uint8_t driveIndex, const uint8_t* cdb, uint8_t cdbLength, uint8_t* data,
+                         uint32_t transferLength, uint8_t direction);
+
+}  // namespace quillan

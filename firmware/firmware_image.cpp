@@ -1,0 +1,7 @@
+#include "firmware/firmware_image.h"
+
+namespace quillan {
+
+FirmwareImageRecord FirmwareImage;
+
+}  // namespace quillan

@@ -1,0 +1,32 @@
+// The loaded firmware file: where it is and what its information block says.
+// It holds no image bytes; the download reads the file again.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillan {
+
+constexpr size_t kMaxPathLength = 127;
+
+struct FirmwareImageRecord {
+    // Longer paths are refused when the file is opened, never cut: a cut
+    // path could name another file.
+    std::string Path = "AUTORUN.BIN";
+    int32_t Size = 0;  // main image length; 0 = no usable file
+    bool Marked = false;
+    bool Trimmed = false;
+    bool SingleCommand = false;
+    int32_t ChunkKb = 0;
+    int32_t ChunkCount = 0;
+    char Model[25] = {};
+    char Revision[5] = {};
+    char Code[4] = {};
+    int32_t CodeCheck = 1;
+    bool StartupReady = false;
+    uint8_t Block[35] = {};
+};
+
+extern FirmwareImageRecord FirmwareImage;
+
+}  // namespace quillan

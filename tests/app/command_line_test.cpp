@@ -1,0 +1,68 @@
+// Command-line words and the run mode they select.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace quillan {
+namespace {
+
+TEST(CommandLineWords, Table) {
+    const struct {
+        const char* line;
+        int n;
+        const char* word;
+    } cases[] = {
+        {"C:\\Q\\quillan.exe -live", 1, "-LIVE"},
+        {"C:\\Q\\quillan.exe -live", 0, "C:\\Q\\QUILLAN.EXE"},
+        {"quillan.exe    -test   fw.bin  ", 2, "FW.BIN"},
+        {"quillan.exe -test", 2, ""},
+        {"quillan.exe", 1, ""},
+        {"", 0, ""},
+        // Quotes are ordinary: a path with a blank splits into words.
+        {"\"C:\\Program Files\\quillan.exe\" -LIVE", 1, "FILES\\QUILLAN.EXE\""},
+        {"\"C:\\Program Files\\quillan.exe\" -LIVE", 2, "-LIVE"},
+        // Tabs do not separate words; only a..z are upper-cased.
+        {"q.exe\t-live", 0, "Q.EXE\t-LIVE"},
+        {"q.exe \xe9t\xe9", 1, "\xe9T\xe9"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CommandLineWord(c.line, c.n), c.word) << c.line << " word " << c.n;
+}
+
+TEST(CommandLineWords, LongLinesAreCutAtTheWorkingBuffer) {
+    // 5000 characters: a program path and one huge word; only 999 are read.
+    std::string line = "q.exe " + std::string(4994, 'a');
+    ASSERT_EQ(line.size(), 5000u);
+    const std::string word = CommandLineWord(line.c_str(), 1);
+    EXPECT_EQ(word, std::string(999 - 6, 'A'));
+    EXPECT_EQ(CommandLineWord(line.c_str(), 2), "");
+
+    // An option that starts beyond the buffer is never seen.
+    std::string late = std::string(998, 'x') + " -LIVE";
+    EXPECT_EQ(CommandLineWord(late.c_str(), 1), "");
+}
+
+TEST(RunMode, OnlyWordOneCountsAndOneOptionAtATime) {
+    const struct {
+        const char* line;
+        bool test, noCheck, live;
+    } cases[] = {
+        {"q.exe -LIVE", false, false, true},
+        {"q.exe -live -TEST", false, false, true},
+        {"q.exe -Test a.bin", true, false, false},
+        {"q.exe -nocheck", false, true, false},
+        {"q.exe x -LIVE", false, false, false},
+        {"q.exe -LIVEX", false, false, false},
+    };
+    for (const auto& c : cases) {
+        const RunMode mode = RunModeFromWord(CommandLineWord(c.line, 1));
+        EXPECT_EQ(mode.testMode, c.test) << c.line;
+        EXPECT_EQ(mode.noCheckMode, c.noCheck) << c.line;
+        EXPECT_EQ(mode.liveMode, c.live) << c.line;
+    }
+}
+
+}  // namespace
+}  // namespace quillan

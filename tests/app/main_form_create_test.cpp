@@ -1,0 +1,129 @@
+// FormCreate on the headless toolkit: its order, the window's shape, the
+// options and the no-drive path.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/Quillanmain.h"
+#include "app/toolkit/headless_backend.h"
+#include "drive/aspi_entry_points.h"
+#include "drive/device_table.h"
+#include "firmware/firmware_image.h"
+#include "sim/sim_aspi.h"
+#include "sim/sim_aspi_entry.h"
+#include "support/fake_host.h"
+
+namespace quillan {
+namespace {
+
+using toolkit::BoxIcon;
+
+class FormCreateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetCurrentHost(&host);
+        SendASPI32Command = sim::SimSendASPI32Command;
+        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
+        FirmwareImage = FirmwareImageRecord();
+        PortPositions = {};
+    }
+    void TearDown() override {
+        SendASPI32Command = nullptr;
+        GetASPI32SupportInfo = nullptr;
+        SetCurrentHost(nullptr);
+    }
+    toolkit::HeadlessBackend backend;
+    testing::FakeHost host{&backend.journal};
+    sim::SimAspi aspi;
+    sim::ScopedActiveSimAspi active{aspi};
+};
+
+TEST_F(FormCreateTest, StepsInOrderWithTheShapedWindow) {
+    aspi.AddDrive(0, 0);
+    TMainForm form(backend);
+    form.FormCreate();
+
+    const std::vector<std::string> expected = {"title", "command line", "size", "shape", "platform",
+                                               "platform"};
+    ASSERT_GE(backend.journal.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(backend.journal.begin(), backend.journal.begin() + expected.size()),
+              expected);
+    EXPECT_EQ(backend.title, "Quillan");
+    EXPECT_EQ(backend.width, 400);
+    EXPECT_EQ(backend.height, 200);
+    const toolkit::RoundRect outline = {0, 0, 400, 200, 50, 50};
+    EXPECT_EQ(std::memcmp(&backend.shape.outline, &outline, sizeof(outline)), 0);
+    const toolkit::RoundRect notches[4] = {
+        {100, -5, 300, 6, 10, 10}, {100, 195, 300, 205, 10, 10}, {-5, 50, 5, 150, 10, 10}, {395, 50, 405, 150, 10, 10}};
+    ASSERT_EQ(backend.shape.notches.size(), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(std::memcmp(&backend.shape.notches[i], &notches[i], sizeof(notches[i])), 0) << i;
+    EXPECT_EQ(form.ProgressBar1.Background(), toolkit::Rgb(160, 192, 240));
+    EXPECT_FALSE(form.ntPlatform);
+    EXPECT_EQ(TheDeviceTable.driveCount, 1);
+    EXPECT_TRUE(backend.Messages().empty());
+    // The timers as the form sets them.
+    EXPECT_FALSE(form.Timer1.Enabled());
+    EXPECT_TRUE(form.Timer2.Enabled());
+    EXPECT_EQ(form.Timer2.Interval(), 100u);
+    EXPECT_FALSE(form.Timer3.Enabled());
+}
+
+TEST_F(FormCreateTest, NoDriveFoundIsReportedAndNothingIsSent) {
+    host.commandLine = "Q.EXE -nocheck";
+    TMainForm form(backend);
+    form.FormCreate();
+    const auto messages = backend.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    // -NOCHECK comes first: it is read before the drives are looked for.
+    EXPECT_EQ(messages[0].text, "-Nocheck Use!!");
+    EXPECT_EQ(messages[0].caption, "MESSAGE");
+    EXPECT_EQ(messages[0].icon, BoxIcon::None);
+    EXPECT_TRUE(messages[0].systemModal);
+    EXPECT_FALSE(messages[0].owned);
+    EXPECT_EQ(messages[1].text, "DRIVE NOT FOUND!!");
+    EXPECT_EQ(messages[1].caption, "MESSAGE");
+    EXPECT_EQ(messages[1].icon, BoxIcon::Error);
+    EXPECT_TRUE(messages[1].systemModal);
+    EXPECT_FALSE(messages[1].owned);
+    EXPECT_TRUE(form.noCheckMode);
+    EXPECT_EQ(TheDeviceTable.driveCount, 0);
+}
+
+TEST_F(FormCreateTest, TestModeTakesItsFileFromTheTestFolder) {
+    const struct {
+        const char* line;
+        const char* path;
+    } cases[] = {
+        {"q.exe -test fw.bin", "C:\\FLASHTEST\\FW.BIN"},
+        {"q.exe -TEST", "C:\\FLASHTEST\\"},
+        {"q.exe -LIVE fw.bin", "AUTORUN.BIN"},
+    };
+    aspi.AddDrive(0, 0);
+    for (const auto& c : cases) {
+        FirmwareImage = FirmwareImageRecord();
+        host.commandLine = c.line;
+        TMainForm form(backend);
+        form.FormCreate();
+        EXPECT_EQ(FirmwareImage.Path, c.path) << c.line;
+    }
+}
+
+TEST_F(FormCreateTest, NtFamilyScansPortsBeforeLookingForDrives) {
+    host.platformId = kPlatformWin32Nt;
+    TMainForm form(backend);
+    form.FormCreate();
+    EXPECT_TRUE(form.ntPlatform);
+    // Four port positions are tried, then discovery asks the platform again.
+    std::vector<std::string> tail;
+    for (const std::string& entry : backend.journal)
+        if (entry == "platform" || entry.rfind("open ", 0) == 0) tail.push_back(entry.substr(0, 5));
+    EXPECT_EQ(tail, (std::vector<std::string>{"platf", "open ", "open ", "open ", "open ", "platf"}));
+    ASSERT_FALSE(backend.Messages().empty());
+    EXPECT_EQ(backend.Messages().back().text, "DRIVE NOT FOUND!!");
+}
+
+}  // namespace
+}  // namespace quillan

@@ -1,0 +1,51 @@
+# Shared by the Wine script tests: a scratch folder per test, Windows 98 or NT
+# mode for quillan.exe, background runs and bounded waits.
+set -euo pipefail
+. "$QUILLAN_SOURCE_DIR/scripts/wine-env.sh"
+RUN="$QUILLAN_SOURCE_DIR/scripts/wine-run.sh"
+test_name=$(basename "$0" .sh)
+WORK="$QUILLAN_BUILD_DIR/wine-tests/$test_name"
+rm -rf "$WORK"
+mkdir -p "$WORK"
+background_pids=()
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cleanup() {
+  for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  pkill -f "$WORK/" 2>/dev/null || true
+  timeout 20 wine reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+# win98 | nt: what GetVersionExA reports to quillan.exe.
+set_windows_version() {
+  if [ "$1" = win98 ]; then
+    timeout 30 wine reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+  else
+    timeout 30 wine reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
+  fi
+}
+
+# start_bg NAME CMD...: runs a command in the background, output to $WORK/NAME.out.
+start_bg() {
+  local name=$1; shift
+  "$@" </dev/null >"$WORK/$name.out" 2>&1 &
+  background_pids+=($!)
+}
+
+# wait_for SECONDS CMD...: polls until CMD succeeds.
+wait_for() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
+}
+
+# The Windows path Wine gives a Unix path.
+win_path() { echo "Z:${1//\//\\}"; }
+
+# The main window once it is visible.
+main_window() { xdotool search --onlyvisible --name '^Quillan$' | head -n 1; }
