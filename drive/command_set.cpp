@@ -1,0 +1,126 @@
+#include "drive/command_set.h"
+
+#include <cstring>
+
+#include "drive/transport.h"
+#include "platform/host.h"
+
+namespace quillan {
+
+uint8_t CommandData[kCommandDataSize];
+uint8_t InquiryTemplate[12] = {0x12, 0x00, 0x00, 0x00, 0x60, 0x00};
+uint8_t TestUnitReadyTemplate[12] = {0x00};
+uint8_t StartStopUnitTemplate[12] = {0x1B, 0x00, 0x00, 0x00, 0x02, 0x00};
+uint8_t SendDiagnosticTemplate[12] = {0x1D, 0x00, 0x00, 0x00, 0x00, 0x00};
+uint8_t ReceiveDiagnosticTemplate[12] = {0x1C, 0x00, 0x00, 0x00, 0x08, 0x00};
+uint8_t FlashDownloadTemplate[12] = {0xFF, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+uint8_t ReadDriveCodeTemplate[12] = {0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xAA};
+
+DriveIdentityRecord DriveIdentity = {};
+
+namespace {
+
+void UpperCase(char* text) {
+    for (; *text != '\0'; ++text)
+        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+}
+
+// Model and revision from the INQUIRY reply now in CommandData.
+void TakeModelAndRevision() {
+    std::memcpy(DriveIdentity.driveModel, CommandData + 8, 24);
+    DriveIdentity.driveModel[24] = '\0';
+    std::memcpy(DriveIdentity.driveRevision, CommandData + 32, 4);
+    DriveIdentity.driveRevision[4] = '\0';
+}
+
+}  // namespace
+
+void PutFlashPageHeader(uint8_t function, uint16_t argument, uint16_t listLength) {
+    const uint16_t pageLength = static_cast<uint16_t>(listLength - 4);
+    CommandData[0] = 0x88;
+    CommandData[1] = 0x00;
+    CommandData[2] = static_cast<uint8_t>(pageLength >> 8);
+    CommandData[3] = static_cast<uint8_t>(pageLength);
+    CommandData[4] = 0x00;
+    CommandData[5] = function;
+    CommandData[6] = static_cast<uint8_t>(argument >> 8);
+    CommandData[7] = static_cast<uint8_t>(argument);
+}
+
+uint8_t SendInquiry(uint8_t device, uint8_t cdbLength) {
+    // A drive that answers short or not at all must not leave an earlier
+    // command's bytes to be read as its identity.
+    std::memset(CommandData, 0, kInquiryReplyLength);
+    InquiryTemplate[4] = 0x60;
+    return SendDriveCommand(device, InquiryTemplate, cdbLength, CommandData, kInquiryReplyLength,
+                            kDataIn);
+}
+
+uint8_t SendTestUnitReady(uint8_t device) {
+    return SendDriveCommand(device, TestUnitReadyTemplate, 6, CommandData, 0, kDataIn);
+}
+
+uint8_t SendEject(uint8_t device) {
+    return SendDriveCommand(device, StartStopUnitTemplate, 6, CommandData, 0, kDataIn);
+}
+
+uint8_t SendFlashPage(uint8_t device, uint16_t listLength) {
+    SendDiagnosticTemplate[3] = static_cast<uint8_t>(listLength >> 8);
+    SendDiagnosticTemplate[4] = static_cast<uint8_t>(listLength);
+    return SendDriveCommand(device, SendDiagnosticTemplate, 6, CommandData, listLength, kDataOut);
+}
+
+uint8_t SendReceiveDiagnosticResults(uint8_t device) {
+    return SendDriveCommand(device, ReceiveDiagnosticTemplate, 6, CommandData, 8, kDataIn);
+}
+
+uint8_t SendFlashDownload(uint8_t device, uint8_t marker, uint8_t mode, uint32_t transferLength) {
+    FlashDownloadTemplate[5] = marker;
+    FlashDownloadTemplate[9] = mode;
+    if (transferLength > kCommandDataSize) return 0;  // never read past the buffer
+    return SendDriveCommand(device, FlashDownloadTemplate, 12, CommandData, transferLength, kDataOut);
+}
+
+uint8_t SendReadDriveCode(uint8_t device) {
+    CommandData[0] = 0x00;
+    CommandData[1] = 0x00;
+    return SendDriveCommand(device, ReadDriveCodeTemplate, 12, CommandData, 8, kDataIn);
+}
+
+int QueryDriveIdentity(uint8_t device) {
+    SendInquiry(device, 6);
+    PutFlashPageHeader(kPageIdentify, 0x0000, kPageListShort);
+    if (SendFlashPage(device, kPageListShort) == kStatusGood) {
+        SendInquiry(device, 6);
+        TakeModelAndRevision();
+        DriveIdentity.driveCode[0] = DriveIdentity.driveRevision[0];
+        DriveIdentity.driveCode[1] = DriveIdentity.driveRevision[1];
+        DriveIdentity.driveCode[2] = ' ';
+        DriveIdentity.codeReadDirectly = false;
+    } else {
+        SendReadDriveCode(device);
+        DriveIdentity.codeReadDirectly = false;
+        if (CommandData[0] == 0x00 && CommandData[1] == 0x06) {
+            std::memcpy(DriveIdentity.driveCode, CommandData + 4, 3);
+            DriveIdentity.codeReadDirectly = true;
+        }
+        CurrentHost().Pause(100);
+        SendInquiry(device, 6);
+        TakeModelAndRevision();
+        if (!DriveIdentity.codeReadDirectly) std::memcpy(DriveIdentity.driveCode, CommandData + 36, 3);
+    }
+    DriveIdentity.driveCode[3] = '\0';
+    UpperCase(DriveIdentity.driveCode);
+    return 1;
+}
+
+bool CheckDiscLoaded(uint8_t device) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const uint8_t status = SendTestUnitReady(device);
+        CurrentHost().Pause(100);
+        if (status == kStatusGood) return true;
+    }
+    return false;
+}
+
+}  // namespace quillan

@@ -1,0 +1,75 @@
+// Every SCSI command the program sends: the process-wide 12-byte command
+// templates, the one 64 KB data buffer, the vendor flash page, and the two
+// small procedures built from them (identity query, disc check).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quillan {
+
+constexpr uint32_t kCommandDataSize = 65536;
+constexpr uint32_t kInquiryReplyLength = 96;
+constexpr uint32_t kProbeReplyLength = 36;
+
+// The one buffer through which every command (but discovery's probe) sends or
+// receives its data, and the templates whose variable bytes are set per send.
+extern uint8_t CommandData[kCommandDataSize];
+extern uint8_t InquiryTemplate[12];
+extern uint8_t TestUnitReadyTemplate[12];
+extern uint8_t StartStopUnitTemplate[12];
+extern uint8_t SendDiagnosticTemplate[12];
+extern uint8_t ReceiveDiagnosticTemplate[12];
+extern uint8_t FlashDownloadTemplate[12];
+extern uint8_t ReadDriveCodeTemplate[12];
+
+// Flash page functions (byte 5 of the page).
+constexpr uint8_t kPageIdentify = 0x40;
+constexpr uint8_t kPagePrepare = 0xF0;
+constexpr uint8_t kPageBlock = 0xC0;  // with data: a 32 KB block; without: closing
+constexpr uint8_t kPageBootBegin = 0xDC;
+constexpr uint8_t kPageBootErase = 0xDB;
+constexpr uint8_t kPageBootSelect = 0xD8;
+constexpr uint8_t kPageBootPiece = 0xD9;
+
+constexpr uint16_t kPageListShort = 8;
+constexpr uint16_t kPageListBootPiece = 76;
+constexpr uint16_t kPageListBlock = 32776;
+constexpr uint32_t kBlockBytes = 32768;
+constexpr uint32_t kBootPieceBytes = 64;
+constexpr uint32_t kBootPieces = 512;
+constexpr uint16_t kBootFirstAddress = 0x8000;
+
+// Writes bytes 0-7 of a flash page into CommandData: page code 0x88, the page
+// length (list length - 4), the function and its 16-bit argument.
+void PutFlashPageHeader(uint8_t function, uint16_t argument, uint16_t listLength);
+
+// Each sends one command to a device-table index and returns its status.
+uint8_t SendInquiry(uint8_t device, uint8_t cdbLength);  // 96 bytes in; 6- or 12-byte CDB
+uint8_t SendTestUnitReady(uint8_t device);
+uint8_t SendEject(uint8_t device);
+// SEND DIAGNOSTIC with the page already in CommandData; the list length in
+// the CDB is always the transfer length.
+uint8_t SendFlashPage(uint8_t device, uint16_t listLength);
+uint8_t SendReceiveDiagnosticResults(uint8_t device);
+// FLASH DOWNLOAD with byte 5 (chunk marker) and byte 9 set here.
+uint8_t SendFlashDownload(uint8_t device, uint8_t marker, uint8_t mode, uint32_t transferLength);
+uint8_t SendReadDriveCode(uint8_t device);
+
+struct DriveIdentityRecord {
+    char driveModel[25];
+    char driveRevision[5];
+    char driveCode[4];
+    bool codeReadDirectly;
+};
+
+extern DriveIdentityRecord DriveIdentity;
+
+// Reads model, revision and drive code of a device into DriveIdentity.
+// Always returns 1: a drive that does not answer is described by what it sent.
+int QueryDriveIdentity(uint8_t device);
+
+// True when the drive reports ready (a disc is loaded) within five tries.
+bool CheckDiscLoaded(uint8_t device);
+
+}  // namespace quillan
