@@ -1,7 +1,15 @@
 #include "app/Quillanmain.h"
 
 #include "app/command_line.h"
+#include <cstdio>
+#include <cstring>
+
+#include "drive/command_set.h"
+#include "drive/device_table.h"
 #include "drive/discovery.h"
+#include "drive/transport.h"
+#include "firmware/compatibility.h"
+#include "firmware/firmware_reader.h"
 #include "firmware/firmware_image.h"
 #include "platform/host.h"
 
@@ -34,7 +42,9 @@ TMainForm::TMainForm(toolkit::Backend& backend)
       Timer2(backend, "Timer2", 100, true),
       Timer3(backend, "Timer3", 1000, false),
       OpenDialog1(backend, "DOWNLOAD FILE(*.BIN)|*.BIN"),
-      backend_(backend) {}
+      backend_(backend) {
+    ComboBox1.onChange = [this] { ComboBox1Change(); };
+}
 
 int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon icon,
                        bool systemModal, bool owned) {
@@ -100,6 +110,152 @@ void TMainForm::DiscoverDrives() {
     }
 }
 
-void TMainForm::StartupLoad() {}
+void TMainForm::StartupLoad() {
+    FillDriveList();
+    StartupSelection();
+    if (FirmwareImage.StartupReady) {
+        if (!ReadFirmwareFile(FirmwareImage.Path, [this](const std::string& text) {
+                ShowBox(text, kMessageCaption, BoxIcon::Error, true, true);
+            })) {
+            FirmwareImage.StartupReady = false;
+        } else {
+            MatchStartupFile();
+        }
+    }
+}
+
+void TMainForm::FillDriveList() {
+    for (uint8_t device = 0; device < TheDeviceTable.driveCount; ++device) {
+        // A drive that does not answer is left out, without a word.
+        if (SendInquiry(device, 12) != kStatusGood) continue;
+        CommandData[36] = 0;
+        const char* text = reinterpret_cast<const char*>(CommandData + 8);
+        ComboBox1.AddItem(std::string(text, strnlen(text, 28)));
+        listToDevice[driveListCount] = device;
+        ++driveListCount;
+    }
+}
+
+void TMainForm::RecomputeDriveFlags() {
+    // The last INQUIRY reply QueryDriveIdentity received is still in the buffer.
+    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+    K300ComDrive = IsK300ComDrive(CommandData);
+}
+
+void TMainForm::StartupSelection() {
+    if (driveListCount == 0) return;
+    selectedDrive = 0;
+    ComboBox1.SetItemIndex(0);
+    K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
+    QueryDriveIdentity(SelectedDevice());
+    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+}
+
+void TMainForm::MatchStartupFile() {
+    for (uint8_t entry = 0; entry < driveListCount; ++entry) {
+        QueryDriveIdentity(listToDevice[entry]);
+        if (!FitsAtStartup(DriveIdentity, FirmwareImage)) continue;
+        selectedDrive = entry;
+        ComboBox1.SetItemIndex(entry);
+        RecomputeDriveFlags();
+        if (RefusedAtStartup(DriveIdentity)) break;
+        ShowStartupMatch();
+        return;
+    }
+    // No drive fits: the file is dropped without a word and entry 0 is
+    // selected again, described by its own data.
+    FirmwareImage.Size = 0;
+    FirmwareImage.StartupReady = false;
+    if (driveListCount == 0) return;
+    selectedDrive = 0;
+    ComboBox1.SetItemIndex(0);
+    QueryDriveIdentity(SelectedDevice());
+    RecomputeDriveFlags();
+}
+
+void TMainForm::ShowStartupMatch() {
+    char download[200];
+    std::snprintf(download, sizeof(download), "%s (%d K)", FirmwareImage.Path.c_str(),
+                  static_cast<int>(FirmwareImage.Size / 1024));
+    StaticText1.SetText(FirmwareImage.Model);
+    StaticText2.SetText(DriveIdentity.driveRevision);
+    StaticText3.SetText(FirmwareImage.Revision);
+    StaticText4.SetText(download);
+    StaticText5.SetText("READY");
+}
+
+void TMainForm::ResetFileFields() {
+    StaticText1.SetText("");
+    StaticText2.SetText("");
+    StaticText3.SetText("");
+    StaticText4.SetText("Not Open");
+    StaticText5.SetText("");
+}
+
+void TMainForm::ComboBox1Change() {
+    const int index = ComboBox1.ItemIndex();
+    if (index < 0 || index >= driveListCount || index == selectedDrive) return;
+    selectedDrive = static_cast<uint8_t>(index);
+    ResetFileFields();
+    // A file opened for the previous drive must be opened again.
+    FirmwareImage.Size = 0;
+    // The item's text stands for the drive until it has answered; a short
+    // text (a zero byte in the drive's fields) is padded with blanks so that
+    // model and revision keep their widths.
+    std::string item = ComboBox1.Items()[selectedDrive];
+    item.resize(28, ' ');
+    std::memcpy(DriveIdentity.driveModel, item.data(), 24);
+    DriveIdentity.driveModel[24] = '\0';
+    std::memcpy(DriveIdentity.driveRevision, item.data() + 24, 4);
+    DriveIdentity.driveRevision[4] = '\0';
+    ShowBox(DriveIdentity.driveModel, "Change Drive", BoxIcon::None, true, true);
+    QueryDriveIdentity(SelectedDevice());
+    RecomputeDriveFlags();
+}
+
+void TMainForm::ToolButton1Click() {
+    if (!OpenDialog1.Execute()) return;
+    const std::string& chosen = OpenDialog1.FileName();
+    const size_t slash = chosen.find_last_of("\\/:");
+    std::string displayName = slash == std::string::npos ? chosen : chosen.substr(slash + 1);
+    for (char& c : displayName)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    FirmwareImage.Path = chosen;
+    if (!ReadFirmwareFile(FirmwareImage.Path, [this](const std::string& text) {
+            ShowBox(text, kMessageCaption, BoxIcon::Error, true, true);
+        }))
+        return;
+    CheckOpenedFile(displayName);
+}
+
+void TMainForm::CheckOpenedFile(const std::string& displayName) {
+    const DriveFlags flags{BootFirmwareDrive, K300ComDrive};
+    const OpenVerdict verdict = CheckOpenedFileRules(DriveIdentity, flags, FirmwareImage, noCheckMode);
+    if (verdict != OpenVerdict::Accept) {
+        ShowBox(RefusalText(verdict), kMessageCaption, BoxIcon::Error, false, true);
+    }
+    if (verdict != OpenVerdict::Accept && verdict != OpenVerdict::AcceptOlderThanDrive) {
+        ResetFileFields();
+        FirmwareImage.Size = 0;
+        return;
+    }
+    // The length on disk, before any boot block was split off.
+    const int32_t fileLength = FirmwareImage.Size + (FirmwareImage.Trimmed ? 65536 : 0);
+    char download[200];
+    std::snprintf(download, sizeof(download), "%s (%d K)", displayName.c_str(),
+                  static_cast<int>(fileLength / 1024));
+    StaticText1.SetText(FirmwareImage.Model);
+    StaticText2.SetText(DriveIdentity.driveRevision);
+    StaticText3.SetText(FirmwareImage.Revision);
+    StaticText4.SetText(download);
+    StaticText5.SetText("Ready");
+}
+
+void TMainForm::FormKeyDown(uint16_t key) {
+    constexpr uint16_t kF9 = 0x78;
+    if (key != kF9 || FirmwareImage.Size == 0) return;
+    ShowBox(DownloadInfoText(FirmwareImage.ChunkKb, FirmwareImage.ChunkCount), kMessageCaption,
+            BoxIcon::None, true, true);
+}
 
 }  // namespace quillan

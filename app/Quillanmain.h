@@ -17,6 +17,12 @@ public:
 
     // Runs while the window is being created, before it is shown.
     void FormCreate();
+    // The open command: file dialog, read, the open-command checks.
+    void ToolButton1Click();
+    // The drive list's change event.
+    void ComboBox1Change();
+    // Key preview: F9 shows the loaded file's download figures.
+    void FormKeyDown(uint16_t key);
 
     // Run-mode flags, fixed after FormCreate has read the command line.
     bool testMode = false;
@@ -27,6 +33,9 @@ public:
     uint8_t selectedDrive = 0;
     uint8_t driveListCount = 0;
     uint8_t listToDevice[26] = {};
+    // Derived from the selected drive each time the selection changes.
+    bool BootFirmwareDrive = false;
+    bool K300ComDrive = false;
 
     toolkit::Label Label1, Label2, Label3, Label4, Label5, Label6;
     toolkit::ComboBox ComboBox1;
@@ -42,6 +51,14 @@ private:
     void VersionTest();
     void DiscoverDrives();
     void StartupLoad();
+    void FillDriveList();
+    void StartupSelection();
+    void MatchStartupFile();
+    void ShowStartupMatch();
+    void CheckOpenedFile(const std::string& displayName);
+    void ResetFileFields();
+    void RecomputeDriveFlags();
+    uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
     int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,
                 bool systemModal, bool owned);
 

@@ -35,6 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         // Without a display there is no window to wait for.
         if (!backend.CreateMainWindow(kClassName, kTitle)) return 0;
         quillan::TMainForm mainForm(backend);
+        backend.keyDown = [&mainForm](uint16_t key) { mainForm.FormKeyDown(key); };
         mainForm.FormCreate();
         quillan::TAboutForm aboutForm(backend);
         backend.ShowMainWindow();

@@ -67,6 +67,7 @@ void Win32Backend::ShowMainWindow() {
 void Win32Backend::RunMessageLoop() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN && keyDown) keyDown(static_cast<uint16_t>(message.wParam));
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -23,6 +23,8 @@ public:
     // Runs until the main window is gone.
     void RunMessageLoop();
     HWND MainWindow() const { return mainWindow_; }
+    // Key preview: every key press reaches the form before its controls.
+    std::function<void(uint16_t)> keyDown;
 
     void ControlCreated(Control& control) override;
     void ControlChanged(Control& control) override;

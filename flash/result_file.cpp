@@ -1,0 +1,39 @@
+#include "flash/result_file.h"
+
+#include <cstdio>
+
+namespace quillan {
+
+std::string LiveResultPath = "QUILLAN.TMP";
+std::string TestResultPath = "C:\\FLASHTEST\\QUILLAN.TMP";
+
+namespace {
+
+// Binary mode with the CR added here gives the same bytes on every platform
+// that a text-mode write gives on Windows.
+void WriteOne(const std::string& path, const std::string& line) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return;
+    std::string bytes;
+    for (char c : line) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+}  // namespace
+
+void WriteResultLine(const std::string& line, bool liveMode, bool testMode) {
+    if (liveMode) WriteOne(LiveResultPath, line);
+    if (testMode) WriteOne(TestResultPath, line);
+}
+
+std::string FailLine(int outcome) {
+    char line[32];
+    std::snprintf(line, sizeof(line), "FAIL%d\n", outcome);
+    return line;
+}
+
+}  // namespace quillan

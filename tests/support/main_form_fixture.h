@@ -1,0 +1,87 @@
+// A TMainForm on the headless toolkit, its drives simulated behind the ASPI
+// entry points, and every process-wide record reset between tests.
+#pragma once
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/Quillanmain.h"
+#include "app/toolkit/headless_backend.h"
+#include "drive/aspi_entry_points.h"
+#include "drive/command_set.h"
+#include "drive/device_table.h"
+#include "drive/transport.h"
+#include "firmware/firmware_image.h"
+#include "sim/sim_aspi.h"
+#include "sim/sim_aspi_entry.h"
+#include "support/fake_host.h"
+
+namespace quillan::testing {
+
+inline sim::DriveSettings DriveOf(const std::string& vendor, const std::string& product,
+                                  const std::string& revision, const std::string& code = "") {
+    sim::DriveSettings settings;
+    settings.vendor = vendor;
+    settings.product = product;
+    settings.revision = revision;
+    settings.driveCode = code;
+    settings.page40Accepted = code.empty();
+    settings.discLoaded = false;
+    return settings;
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetCurrentHost(&host);
+        SendASPI32Command = sim::SimSendASPI32Command;
+        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
+        TransportSelector = 0;
+        TheDeviceTable = {};
+        PortPositions = {};
+        DriveIdentity = {};
+        FirmwareImage = FirmwareImageRecord();
+        std::memset(CommandData, 0, sizeof(CommandData));
+    }
+    void TearDown() override {
+        form.reset();
+        SendASPI32Command = nullptr;
+        GetASPI32SupportInfo = nullptr;
+        SetCurrentHost(nullptr);
+    }
+
+    sim::SimDrive* AddDrive(uint8_t adapter, uint8_t target, const sim::DriveSettings& settings) {
+        return aspi.AddDrive(adapter, target, settings);
+    }
+
+    // Builds the form and runs FormCreate.
+    TMainForm& Create() {
+        form = std::make_unique<TMainForm>(backend);
+        form->FormCreate();
+        return *form;
+    }
+
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : backend.Messages()) texts.push_back(m.text);
+        return texts;
+    }
+
+    // Every command any simulated drive received, in the order of all drives.
+    size_t CommandCount() const {
+        size_t n = 0;
+        for (auto [where, drive] : aspi.Drives()) n += drive->Log().size();
+        return n;
+    }
+
+    toolkit::HeadlessBackend backend;
+    FakeHost host{&backend.journal};
+    sim::SimAspi aspi;
+    sim::ScopedActiveSimAspi active{aspi};
+    std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace quillan::testing
