@@ -11,9 +11,11 @@ if(WIN32)
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start)
   add_test(NAME wine_session_stop
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop)
-  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine LABELS wine)
-  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
   set(QUILLAN_WINE_ENV "QUILLAN_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine LABELS wine
+                       ENVIRONMENT "${QUILLAN_WINE_ENV}")
+  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine
+                       ENVIRONMENT "${QUILLAN_WINE_ENV}")
 else()
   find_package(GTest REQUIRED)
   include(GoogleTest)
@@ -37,9 +39,11 @@ function(quillan_add_gtest name)
 endfunction()
 
 # quillan_add_wine_script_test(<name> <script> [args...]): a shell test that
-# drives Windows exes under the shared Wine session.
+# drives Windows exes under the shared Wine session. They all share one
+# display and one message-box watcher's view of it, so they run one at a time.
 function(quillan_add_wine_script_test name script)
   add_test(NAME ${name} COMMAND bash ${script} ${ARGN})
   set_tests_properties(${name} PROPERTIES LABELS wine FIXTURES_REQUIRED wine
+                       RESOURCE_LOCK wine_desktop
                        ENVIRONMENT "${QUILLAN_WINE_ENV};QUILLAN_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()

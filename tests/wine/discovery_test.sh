@@ -50,8 +50,7 @@ lines_before=$(wc -l < "$WORK/sim.log")
   </dev/null >/dev/null 2>&1 || fail "the second copy did not end by itself"
 [ "$(wc -l < "$WORK/sim.log")" = "$lines_before" ] || fail "the second copy talked to the drives"
 [ ! -e "$WORK/with-dll/QUILLAN.TMP" ] || fail "the second copy wrote a result file"
-pkill -f "$WORK/with-dll/quillan.exe" || true
-wait_for 10 sh -c '! pgrep -f "$0"' "$WORK/with-dll/quillan.exe"
+stop_program "$WORK/with-dll/quillan.exe"
 [ ! -s "$boxes" ] || fail "unexpected message box: $(cat "$boxes")"
 
 # 4. Wine's builtin ASPI (no DLL beside the exe) and NT mode: no drive.
@@ -64,8 +63,7 @@ for mode in win98 nt; do
   line=$(grep 'DRIVE NOT FOUND' "$boxes")
   [ "$line" = "$(printf 'MESSAGE\tDRIVE NOT FOUND!!\ticon=error\ttopmost=1\towner=none')" ] || fail "$mode: box was: $line"
   wait_for 30 main_window || fail "$mode: the window did not open after the box"
-  pkill -f "$WORK/builtin/quillan.exe" || true
-  wait_for 10 sh -c '! pgrep -f "$0"' "$WORK/builtin/quillan.exe"
+  stop_program "$WORK/builtin/quillan.exe"
   : > "$boxes"
 done
 echo "PASS: discovery, single instance and outline under Wine"

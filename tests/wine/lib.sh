@@ -49,3 +49,13 @@ win_path() { echo "Z:${1//\//\\}"; }
 
 # The main window once it is visible.
 main_window() { xdotool search --onlyvisible --name '^Quillan$' | head -n 1; }
+
+# stop_program PATH: ends the program started from PATH and waits until it is gone.
+stop_program() {
+  pkill -f -- "$1" 2>/dev/null || true
+  local end=$((SECONDS + 10))
+  while pgrep -f -- "$1" >/dev/null; do
+    [ "$SECONDS" -lt "$end" ] || fail "$1 did not end"
+    sleep 0.1
+  done
+}
