@@ -10,6 +10,7 @@
 #include "drive/transport.h"
 #include "firmware/compatibility.h"
 #include "firmware/firmware_reader.h"
+#include "flash/result_file.h"
 #include "firmware/firmware_image.h"
 #include "platform/host.h"
 
@@ -44,6 +45,8 @@ TMainForm::TMainForm(toolkit::Backend& backend)
       OpenDialog1(backend, "DOWNLOAD FILE(*.BIN)|*.BIN"),
       backend_(backend) {
     ComboBox1.onChange = [this] { ComboBox1Change(); };
+    Timer1.onTimer = [this] { Timer1Timer(); };
+    Timer3.onTimer = [this] { Timer3Timer(); };
 }
 
 int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon icon,
@@ -96,7 +99,12 @@ void TMainForm::ShapeWindow() {
     backend_.SetMainWindowShape(shape);
 }
 
-void TMainForm::ProbeDefaultFile() {}
+void TMainForm::ProbeDefaultFile() {
+    std::FILE* file = std::fopen(FirmwareImage.Path.c_str(), "rb");
+    if (file == nullptr) return;
+    std::fclose(file);
+    FirmwareImage.StartupReady = true;
+}
 
 void TMainForm::VersionTest() {
     ntPlatform = CurrentHost().PlatformId() == kPlatformWin32Nt;
@@ -120,9 +128,62 @@ void TMainForm::StartupLoad() {
             FirmwareImage.StartupReady = false;
         } else {
             MatchStartupFile();
+            if (FirmwareImage.StartupReady) StartupDiscCheck();
         }
+    } else {
+        FirmwareImage.Path.clear();
     }
+    // No automatic download in this run: tell the calling script now.
+    if (!FirmwareImage.StartupReady) WriteResultLine("FAIL0\n", liveMode, testMode);
 }
+
+void TMainForm::StartupDiscCheck() {
+    if (!CheckDiscLoaded(SelectedDevice()) || testMode) return;
+    // The file stays loaded; only the automatic start is given up.
+    FirmwareImage.StartupReady = false;
+    SendEject(SelectedDevice());
+    ShowBox("Remove the Disc in the Drive !!", kMessageCaption, BoxIcon::Error, true, true);
+}
+
+void TMainForm::FormShow() {
+    if (autoStartScheduled || !FirmwareImage.StartupReady) return;
+    autoStartScheduled = true;
+    Timer3.SetEnabled(true);
+}
+
+void TMainForm::Timer3Timer() {
+    Timer3.SetEnabled(false);
+    ToolButton2Click();
+}
+
+RunFlags TMainForm::Flags() const {
+    RunFlags flags;
+    flags.testMode = testMode;
+    flags.liveMode = liveMode;
+    flags.ntPlatform = ntPlatform;
+    return flags;
+}
+
+void TMainForm::ToolButton2Click() { StartDownload(*this, Flags(), SelectedDevice()); }
+
+void TMainForm::Timer1Timer() { ProgressTick(*this, Flags()); }
+
+void TMainForm::Show(const Notice& notice) {
+    ShowBox(notice.text, notice.caption.c_str(), notice.errorIcon ? BoxIcon::Error : BoxIcon::None,
+            notice.systemModal, notice.owned);
+}
+
+void TMainForm::SetStatus(const std::string& text) { StaticText5.SetText(text); }
+
+int TMainForm::Progress() const { return ProgressBar1.Position(); }
+
+void TMainForm::SetProgress(int position) { ProgressBar1.SetPosition(position); }
+
+void TMainForm::ProcessMessages() { backend_.ProcessMessages(); }
+
+void TMainForm::SetProgressTimer(bool enabled) { Timer1.SetEnabled(enabled); }
+
+void TMainForm::CloseMainWindow() { backend_.CloseMainWindow(); }
 
 void TMainForm::FillDriveList() {
     for (uint8_t device = 0; device < TheDeviceTable.driveCount; ++device) {

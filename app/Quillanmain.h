@@ -8,10 +8,12 @@
 
 #include "app/toolkit/backend.h"
 #include "app/toolkit/controls.h"
+#include "flash/download.h"
+#include "flash/download_window.h"
 
 namespace quillan {
 
-class TMainForm {
+class TMainForm : public DownloadWindow {
 public:
     explicit TMainForm(toolkit::Backend& backend);
 
@@ -23,6 +25,21 @@ public:
     void ComboBox1Change();
     // Key preview: F9 shows the loaded file's download figures.
     void FormKeyDown(uint16_t key);
+    // The window is shown: schedules the automatic start once.
+    void FormShow();
+    // "Start Download".
+    void ToolButton2Click();
+    void Timer1Timer();
+    void Timer3Timer();
+
+    // DownloadWindow: what the download changes on the window.
+    void Show(const Notice& notice) override;
+    void SetStatus(const std::string& text) override;
+    int Progress() const override;
+    void SetProgress(int position) override;
+    void ProcessMessages() override;
+    void SetProgressTimer(bool enabled) override;
+    void CloseMainWindow() override;
 
     // Run-mode flags, fixed after FormCreate has read the command line.
     bool testMode = false;
@@ -36,6 +53,7 @@ public:
     // Derived from the selected drive each time the selection changes.
     bool BootFirmwareDrive = false;
     bool K300ComDrive = false;
+    bool autoStartScheduled = false;
 
     toolkit::Label Label1, Label2, Label3, Label4, Label5, Label6;
     toolkit::ComboBox ComboBox1;
@@ -57,6 +75,8 @@ private:
     void ShowStartupMatch();
     void CheckOpenedFile(const std::string& displayName);
     void ResetFileFields();
+    void StartupDiscCheck();
+    RunFlags Flags() const;
     void RecomputeDriveFlags();
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
     int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,

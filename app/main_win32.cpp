@@ -34,11 +34,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         quillan::toolkit::Win32Backend backend(instance);
         // Without a display there is no window to wait for.
         if (!backend.CreateMainWindow(kClassName, kTitle)) return 0;
+        host.SetApplicationWindow(backend.MainWindow());
         quillan::TMainForm mainForm(backend);
         backend.keyDown = [&mainForm](uint16_t key) { mainForm.FormKeyDown(key); };
         mainForm.FormCreate();
         quillan::TAboutForm aboutForm(backend);
         backend.ShowMainWindow();
+        mainForm.FormShow();
         backend.RunMessageLoop();
     } catch (const std::exception& error) {
         ShowException(error.what());

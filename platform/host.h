@@ -28,7 +28,31 @@ public:
     virtual bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) = 0;
     virtual void FlushKey(RegistryKey key) = 0;
     virtual void CloseKey(RegistryKey key) = 0;
+
+    // Ends the first running process whose executable name matches (see
+    // ProcessNameMatches); true when one was found and terminated.
+    virtual bool TerminateProcessByName(const char* exeName) = 0;
+
+    // While the drive is written: mouse input goes to the application
+    // window, and the cursor is the hourglass.
+    virtual void CaptureMouse() = 0;
+    virtual void ReleaseMouse() = 0;
+    virtual void ShowHourglass() = 0;
+    virtual void RestoreCursor() = 0;
+
+    // Runs `work` on a new thread whose handle is not kept.
+    virtual void StartWorker(void (*work)()) = 0;
+
+    // NT family: enable the shutdown privilege, then restart. False when the
+    // privilege could not be enabled or the request failed.
+    virtual bool RestartWindows() = 0;
+    // Windows 9x: ExitWindowsEx(EWX_REBOOT, 0) straight away.
+    virtual void DirectRestart() = 0;
 };
+
+// An executable name (bare or a full path) names `wanted` when its last 12
+// characters, or all of it when shorter, equal `wanted` in any letter case.
+bool ProcessNameMatches(const char* exeFile, const char* wanted);
 
 // The process-wide host, set once at start-up (or by a test).
 Host& CurrentHost();

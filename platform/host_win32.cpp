@@ -1,6 +1,10 @@
 #include "platform/host_win32.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
+
+#include "platform/restart.h"
+#include "platform/win32_ui_messages.h"
 
 namespace quillan {
 
@@ -34,5 +38,89 @@ bool Win32Host::QueryValue(RegistryKey key, const char* name, uint8_t* buffer, u
 void Win32Host::FlushKey(RegistryKey key) { RegFlushKey(reinterpret_cast<HKEY>(key)); }
 
 void Win32Host::CloseKey(RegistryKey key) { RegCloseKey(reinterpret_cast<HKEY>(key)); }
+
+bool Win32Host::TerminateProcessByName(const char* exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (!ProcessNameMatches(entry.szExeFile, exeName)) continue;
+        // Only the first match; nothing waits for it to end.
+        HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID);
+        if (process == nullptr) {
+            CloseHandle(snapshot);
+            return false;
+        }
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process, &exitCode);
+        TerminateProcess(process, exitCode);
+        CloseHandle(process);
+        CloseHandle(snapshot);
+        return true;
+    }
+    CloseHandle(snapshot);
+    return false;
+}
+
+// SendMessage runs these on the window's thread and returns only after,
+// so the worker's steps keep their order.
+void Win32Host::CaptureMouse() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetMouseCapture, 1, 0); }
+
+void Win32Host::ReleaseMouse() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetMouseCapture, 0, 0); }
+
+void Win32Host::ShowHourglass() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetBusyCursor, 1, 0); }
+
+void Win32Host::RestoreCursor() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetBusyCursor, 0, 0); }
+
+namespace {
+
+DWORD WINAPI RunWorker(LPVOID work) {
+    reinterpret_cast<void (*)()>(work)();
+    return 0;
+}
+
+class Win32ShutdownCalls : public ShutdownCalls {
+public:
+    uint32_t PlatformId() override {
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof(version);
+        GetVersionExA(&version);
+        return version.dwPlatformId;
+    }
+    bool OpenProcessToken() override {
+        return ::OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_) != FALSE;
+    }
+    void LookupShutdownPrivilege() override {
+        LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges_.Privileges[0].Luid);
+    }
+    void EnableShutdownPrivilege() override {
+        privileges_.PrivilegeCount = 1;
+        privileges_.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        AdjustTokenPrivileges(token_, FALSE, &privileges_, 0, nullptr, nullptr);
+    }
+    uint32_t LastError() override { return GetLastError(); }
+    bool ExitWindowsReboot() override { return ExitWindowsEx(EWX_REBOOT, 0) != FALSE; }
+
+private:
+    HANDLE token_ = nullptr;
+    TOKEN_PRIVILEGES privileges_ = {};
+};
+
+}  // namespace
+
+void Win32Host::StartWorker(void (*work)()) {
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, RunWorker, reinterpret_cast<LPVOID>(work), 0, &threadId);
+    // The thread's handle is not kept.
+    if (thread != nullptr) CloseHandle(thread);
+}
+
+bool Win32Host::RestartWindows() {
+    Win32ShutdownCalls calls;
+    return RestartWindowsWith(calls);
+}
+
+void Win32Host::DirectRestart() { ExitWindowsEx(EWX_REBOOT, 0); }
 
 }  // namespace quillan

@@ -14,6 +14,20 @@ public:
     bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) override;
     void FlushKey(RegistryKey key) override;
     void CloseKey(RegistryKey key) override;
+    bool TerminateProcessByName(const char* exeName) override;
+    void CaptureMouse() override;
+    void ReleaseMouse() override;
+    void ShowHourglass() override;
+    void RestoreCursor() override;
+    void StartWorker(void (*work)()) override;
+    bool RestartWindows() override;
+    void DirectRestart() override;
+
+    // The window that takes the mouse capture during a download.
+    void SetApplicationWindow(void* window) { applicationWindow_ = window; }
+
+private:
+    void* applicationWindow_ = nullptr;
 };
 
 }  // namespace quillan

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/win32_ui_messages.h"
+
 namespace quillan::toolkit {
 namespace {
 
@@ -250,6 +252,22 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:
         return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case kSetMouseCapture:
+        if (wParam != 0)
+            SetCapture(mainWindow_);
+        else
+            ReleaseCapture();
+        return 0;
+    case kSetBusyCursor:
+        busyCursor_ = wParam != 0;
+        SetCursor(LoadCursor(nullptr, busyCursor_ ? IDC_WAIT : IDC_ARROW));
+        return 0;
+    case WM_SETCURSOR:
+        if (busyCursor_) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
     case WM_DESTROY:
         if (window == mainWindow_) {
             PostQuitMessage(0);

@@ -55,6 +55,7 @@ private:
     std::map<UINT_PTR, Timer*> timers_;
     std::map<Colour, HBRUSH> brushes_;
     UINT_PTR nextTimerId_ = 1;
+    bool busyCursor_ = false;
 };
 
 }  // namespace quillan::toolkit

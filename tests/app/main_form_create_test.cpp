@@ -1,6 +1,9 @@
 // FormCreate on the headless toolkit: its order, the window's shape, the
 // options and the no-drive path.
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -92,23 +95,50 @@ TEST_F(FormCreateTest, NoDriveFoundIsReportedAndNothingIsSent) {
     EXPECT_EQ(TheDeviceTable.driveCount, 0);
 }
 
+// Run in a scratch folder: natively "C:\FLASHTEST\FW.BIN" is just a file name
+// there, under Wine it is the real test folder.
 TEST_F(FormCreateTest, TestModeTakesItsFileFromTheTestFolder) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    const std::filesystem::path scratch =
+        std::filesystem::temp_directory_path() / ("quillan-formcreate-" + std::to_string(std::rand()));
+    std::filesystem::create_directories(scratch);
+    std::filesystem::current_path(scratch);
+#ifdef _WIN32
+    std::filesystem::create_directories("C:\\FLASHTEST");
+#endif
+    {
+        std::ofstream file("C:\\FLASHTEST\\FW.BIN", std::ios::binary);
+        file << "too short to be firmware";
+    }
     const struct {
         const char* line;
         const char* path;
+        std::vector<std::string> messages;
     } cases[] = {
-        {"q.exe -test fw.bin", "C:\\FLASHTEST\\FW.BIN"},
-        {"q.exe -TEST", "C:\\FLASHTEST\\"},
-        {"q.exe -LIVE fw.bin", "AUTORUN.BIN"},
+        // The file opens, so it is read (and refused as no flash file): the
+        // path it was looked for under stays.
+        {"q.exe -test fw.bin", "C:\\FLASHTEST\\FW.BIN", {"File Open Fail (No Flash File) !!\n0b 0Kb 0Cmd"}},
+        // Nothing to open: the path is dropped.
+        {"q.exe -TEST", "", {}},
+        {"q.exe -LIVE fw.bin", "", {}},
     };
     aspi.AddDrive(0, 0);
     for (const auto& c : cases) {
         FirmwareImage = FirmwareImageRecord();
         host.commandLine = c.line;
-        TMainForm form(backend);
+        toolkit::HeadlessBackend quiet;
+        TMainForm form(quiet);
         form.FormCreate();
         EXPECT_EQ(FirmwareImage.Path, c.path) << c.line;
+        std::vector<std::string> texts;
+        for (const auto& m : quiet.Messages()) texts.push_back(m.text);
+        EXPECT_EQ(texts, c.messages) << c.line;
     }
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(scratch);
+#ifdef _WIN32
+    std::filesystem::remove("C:\\FLASHTEST\\FW.BIN");
+#endif
 }
 
 TEST_F(FormCreateTest, NtFamilyScansPortsBeforeLookingForDrives) {

@@ -173,6 +173,7 @@ TEST(PassThroughBlock, OutcomeAndSenseCopy) {
     ExpectOnlySenseBytesChanged(before, data, 0x05, 0x26, 0x01);
 }
 
+#ifndef _WIN32  // the stand-in exists only where there are no real devices
 // The pass-through path end to end through a stand-in device whose control
 // call fails: the 8-bit status is 255, not 4.
 TEST(PassThroughTransport, FailedControlCallGives255) {
@@ -191,6 +192,7 @@ TEST(PassThroughTransport, FailedControlCallGives255) {
     SetDriveDeviceStandIn(nullptr);
     TransportSelector = 0;
 }
+#endif
 
 }  // namespace
 }  // namespace quillan

@@ -61,6 +61,59 @@ public:
     void FlushKey(RegistryKey key) override { Record("flush " + opened_.at(key - 1)); }
     void CloseKey(RegistryKey key) override { Record("close " + opened_.at(key - 1)); }
 
+    bool TerminateProcessByName(const char* exeName) override {
+        Note(std::string("terminate ") + exeName);
+        terminated.push_back(exeName);
+        return false;
+    }
+    void CaptureMouse() override {
+        Note("capture");
+        captured = true;
+    }
+    void ReleaseMouse() override {
+        Note("release capture");
+        captured = false;
+    }
+    void ShowHourglass() override {
+        Note("hourglass");
+        hourglass = true;
+    }
+    void RestoreCursor() override {
+        Note("arrow");
+        hourglass = false;
+    }
+    // The worker is held until the test runs it, so the state the window's
+    // thread leaves behind can be checked first.
+    void StartWorker(void (*work)()) override {
+        Note("start worker");
+        ++workersStarted;
+        pendingWorker = work;
+    }
+    void RunWorker() {
+        if (pendingWorker == nullptr) return;
+        auto work = pendingWorker;
+        pendingWorker = nullptr;
+        work();
+    }
+    bool RestartWindows() override {
+        Note("restart windows");
+        ++restarts;
+        return restartAccepted;
+    }
+    void DirectRestart() override {
+        Note("direct restart");
+        ++directRestarts;
+    }
+
+    std::vector<std::string> terminated;
+    bool captured = false;
+    bool hourglass = false;
+    int workersStarted = 0;
+    void (*pendingWorker)() = nullptr;
+    int restarts = 0;
+    int directRestarts = 0;
+    bool restartAccepted = true;
+
 private:
     void Note(const std::string& what) {
         if (journal_ != nullptr) journal_->push_back(what);

@@ -1,0 +1,296 @@
+#include "flash/download.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "drive/command_set.h"
+#include "drive/device_table.h"
+#include "drive/transport.h"
+#include "firmware/firmware_image.h"
+#include "firmware/firmware_reader.h"
+#include "flash/result_file.h"
+#include "platform/host.h"
+
+namespace quillan {
+
+std::atomic<int32_t> BusyFlag{1};
+int32_t TickCounter = 0;
+
+namespace {
+
+const char kXn870Model[] = "HALVERN CD-ROM XN-870   ";
+const char kPioOnlyText[] =
+    "This application support PIO mode only for stable download.\n"
+    "Exit the application, switch to PIO mode and attempt again.";
+const char kDmaText[] =
+    "DMA mode is not supported by this drive.\n"
+    "Exit the application, switch the transfer mode to PIO mode,\n"
+    "and attempt to flash the drive.";
+const char kDownloadOk[] = "  Download Ok!!  \nRestart WINDOWS";
+const char kDownloadFail[] = " Download Fail!! \nRestart WINDOWS";
+constexpr uint32_t kSingleCommandSkip = 4096;
+
+// What the worker reads, written before it is created.
+DownloadWindow* workerWindow = nullptr;
+RunFlags workerFlags;
+uint8_t workerDevice = 0;
+
+void ShowError(DownloadWindow& window, const char* text) {
+    Notice notice;
+    notice.text = text;
+    window.Show(notice);
+}
+
+// DMA transfer mode check of the XN-870 on the NT family, from the SCSI
+// port's "DMAEnabled" bits.
+int DmaCheck(DownloadWindow& window, uint8_t device) {
+    // A drive without a recorded port position cannot be looked up; reading
+    // past the list would take another drive's position.
+    if (device >= PortPositions.count || device >= 4) return kRegistryUnreadable;
+    const int32_t position = PortPositions.positions[device];
+    char key[] = "Hardware\\DeviceMap\\Scsi\\Scsi Port 1";
+    key[sizeof(key) - 2] = static_cast<char>('0' + position / 2);
+    Host& host = CurrentHost();
+    RegistryKey opened = 0;
+    if (!host.OpenMachineKey(key, &opened)) {
+        Notice notice;
+        notice.text = "Reg Read Fail";
+        notice.caption = "Message";
+        notice.errorIcon = false;
+        notice.systemModal = false;
+        window.Show(notice);
+        return kRegistryUnreadable;
+    }
+    int outcome = kProceed;
+    uint8_t value[4] = {};
+    if (!host.QueryValue(opened, "DMAEnabled", value, sizeof(value))) {
+        outcome = kRegistryUnreadable;
+    } else {
+        const uint32_t bits = value[0] | (value[1] << 8) | (value[2] << 16) | (static_cast<uint32_t>(value[3]) << 24);
+        const uint32_t targetBit = (position % 2 == 0) ? 0x1 : 0x2;
+        if (bits & targetBit) outcome = kDmaMode;
+    }
+    host.FlushKey(opened);
+    host.CloseKey(opened);
+    return outcome;
+}
+
+int PreChecks(DownloadWindow& window, RunFlags flags, uint8_t device) {
+    int outcome = kProceed;
+    const bool xn870 = std::memcmp(DriveIdentity.driveModel, kXn870Model, 24) == 0;
+    if (xn870 && flags.ntPlatform) outcome = DmaCheck(window, device);
+    // In auto-start mode start-up has made the disc check already.
+    if (!FirmwareImage.StartupReady && CheckDiscLoaded(device)) outcome = kDiscLoaded;
+    return outcome;
+}
+
+void ReportPreCheckFailure(DownloadWindow& window, RunFlags flags, uint8_t device, int outcome) {
+    const bool pioWording = std::memcmp(DriveIdentity.driveCode, "GNE", 3) == 0 ||
+                            std::memcmp(DriveIdentity.driveCode, "YNE", 3) == 0;
+    if (outcome == kDmaMode) {
+        ShowError(window, pioWording ? kPioOnlyText : kDmaText);
+        window.CloseMainWindow();
+    } else if (outcome == kRegistryUnreadable) {
+        ShowError(window, "Registry Error !!");
+    } else if (outcome == kDiscLoaded && !flags.testMode) {
+        SendEject(device);
+        ShowError(window, "Remove the Disc in the Drive !!");
+    }
+    WriteResultLine(FailLine(outcome), flags.liveMode, flags.testMode);
+}
+
+// Reads exactly `count` bytes; a file that changed since it was loaded must
+// not send a partial piece to the drive.
+bool ReadPiece(std::FILE* file, uint8_t* into, uint32_t count) {
+    return std::fread(into, 1, count, file) == count;
+}
+
+void Worker() {
+    DownloadWindow& window = *workerWindow;
+    uint8_t status;
+    if (FirmwareImage.Marked) {
+        PutFlashPageHeader(kPageBlock, 0x0000, kPageListShort);
+        status = SendFlashPage(workerDevice, kPageListShort);
+    } else {
+        const uint32_t length = static_cast<uint32_t>(FlashDownloadTemplate[5]) * 1024;
+        status = SendDriveCommand(workerDevice, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
+    }
+    Host& host = CurrentHost();
+    host.RestoreCursor();
+    host.ReleaseMouse();
+    Notice end;
+    if (status == kStatusGood) {
+        WriteResultLine("COMPLETE\n", workerFlags.liveMode, workerFlags.testMode);
+        window.SetProgress(100);
+        window.SetStatus("Ok");
+        end.text = kDownloadOk;
+        end.errorIcon = false;
+    } else {
+        WriteResultLine("FAIL0\n", workerFlags.liveMode, workerFlags.testMode);
+        window.SetStatus("Fail");
+        end.text = kDownloadFail;
+    }
+    if (!workerFlags.testMode) window.Show(end);
+    BusyFlag = 0;
+}
+
+void StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
+    workerWindow = &window;
+    workerFlags = flags;
+    workerDevice = device;
+    BusyFlag = 1;
+    CurrentHost().StartWorker(Worker);
+}
+
+// Each returns the status of the last command sent (1 when none was sent),
+// or 0 when the file could not give a whole piece.
+uint8_t SingleCommandDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+    FirmwareImage.ChunkKb = 60;
+    const uint32_t length = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
+    // The file's first 4 KB are read and then overwritten: they are not sent.
+    if (!ReadPiece(file, CommandData, kSingleCommandSkip)) return 0;
+    window.SetProgressTimer(true);
+    if (!ReadPiece(file, CommandData, length)) {
+        window.SetProgressTimer(false);
+        return 0;
+    }
+    FlashDownloadTemplate[5] = 0x01;
+    FlashDownloadTemplate[9] = 0xF0;
+    StartWorker(window, flags, device);
+    return kStatusGood;
+}
+
+uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
+    PutFlashPageHeader(kPageBootBegin, 0x0000, kPageListShort);
+    if (SendFlashPage(device, kPageListShort) != kStatusGood) return kStatusGood;
+    PutFlashPageHeader(kPageBootErase, 0x0000, kPageListShort);
+    SendFlashPage(device, kPageListShort);
+    PutFlashPageHeader(kPageBootSelect, 0x0080, kPageListShort);
+    SendFlashPage(device, kPageListShort);
+
+    PutFlashPageHeader(kPageBootPiece, kBootFirstAddress, kPageListBootPiece);
+    CommandData[8] = 0x00;
+    CommandData[9] = 0x40;
+    // The boot block is the file's last 64 KB, right after the main image.
+    if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return 0;
+    for (uint32_t i = 0; i < kBootPieces; ++i) {
+        const uint32_t address = kBootFirstAddress + kBootPieceBytes * i;
+        CommandData[6] = static_cast<uint8_t>(address >> 8);
+        CommandData[7] = static_cast<uint8_t>(address);
+        if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return 0;
+        CommandData[74] = 0;
+        CommandData[75] = 0;
+        SendFlashPage(device, kPageListBootPiece);
+        window.SetProgress(static_cast<int>(100 * i / kBootPieces));
+        window.ProcessMessages();
+    }
+    return kStatusGood;
+}
+
+uint8_t FlashPageDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+    if (FirmwareImage.Trimmed && BootBlockUpdate(window, device, file) != kStatusGood) return 0;
+    if (std::fseek(file, 0, SEEK_SET) != 0) return 0;
+    PutFlashPageHeader(kPageIdentify, 0x0000, kPageListShort);
+    SendFlashPage(device, kPageListShort);
+    SendReceiveDiagnosticResults(device);
+    PutFlashPageHeader(kPagePrepare, 0xFF00, kPageListShort);
+    uint8_t last = SendFlashPage(device, kPageListShort);
+    // The first block goes out whatever 0xF0 answered; a block decides.
+    for (int32_t block = 1; block <= FirmwareImage.ChunkCount; ++block) {
+        PutFlashPageHeader(kPageBlock, 0x0000, kPageListBlock);
+        if (!ReadPiece(file, CommandData + 8, kBlockBytes)) return 0;
+        CommandData[6] = static_cast<uint8_t>(block);
+        last = SendFlashPage(device, kPageListBlock);
+        if (last != kStatusGood) return last;
+    }
+    if (last == kStatusGood) {
+        window.SetProgressTimer(true);
+        StartWorker(window, flags, device);
+    }
+    return last;
+}
+
+uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+    const uint32_t chunk = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
+    uint8_t last = kStatusGood;
+    for (int32_t piece = 0; piece <= FirmwareImage.ChunkCount - 2; ++piece) {
+        if (!ReadPiece(file, CommandData, chunk)) return 0;
+        last = SendFlashDownload(device, piece == 0 ? 0x00 : 0xFF, 0x00, chunk);
+        if (last != kStatusGood) return last;
+    }
+    window.SetProgressTimer(true);
+    const uint32_t rest = static_cast<uint32_t>(FirmwareImage.Size) -
+                          static_cast<uint32_t>(FirmwareImage.ChunkCount - 1) * chunk;
+    if (rest > kCommandDataSize || !ReadPiece(file, CommandData, rest)) {
+        window.SetProgressTimer(false);
+        return 0;
+    }
+    FlashDownloadTemplate[5] = LastChunkKb(FirmwareImage.Size, FirmwareImage.ChunkKb, FirmwareImage.ChunkCount);
+    FlashDownloadTemplate[9] = 0x00;
+    StartWorker(window, flags, device);
+    return kStatusGood;
+}
+
+}  // namespace
+
+void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
+    const int outcome = PreChecks(window, flags, device);
+    if (outcome != kProceed) {
+        ReportPreCheckFailure(window, flags, device, outcome);
+        return;
+    }
+    WriteResultLine("START\n", flags.liveMode, flags.testMode);
+    std::FILE* file = std::fopen(FirmwareImage.Path.c_str(), "rb");
+    if (file == nullptr || FirmwareImage.Size == 0) {
+        if (file != nullptr) std::fclose(file);
+        ShowError(window, "Flash File Not Opened!!");
+        return;
+    }
+    window.SetStatus("Wait..");
+    Host& host = CurrentHost();
+    host.CaptureMouse();
+    host.ShowHourglass();
+    host.TerminateProcessByName("directcd.exe");
+
+    uint8_t last;
+    if (FirmwareImage.SingleCommand)
+        last = SingleCommandDownload(window, flags, device, file);
+    else if (FirmwareImage.Marked)
+        last = FlashPageDownload(window, flags, device, file);
+    else
+        last = ChunkedDownload(window, flags, device, file);
+    std::fclose(file);
+
+    if (last != kStatusGood) {
+        ShowError(window, "Flash Cmd Fail!!");
+        host.ReleaseMouse();
+        // Idle again: the hourglass would say otherwise.
+        host.RestoreCursor();
+    }
+}
+
+int32_t ExpectedTicks(int32_t size) {
+    const int32_t kb = size / 1024;
+    const int32_t ticks = (kb * 35) >> 9;
+    return ticks == 0 ? 1 : ticks;
+}
+
+void ProgressTick(DownloadWindow& window, RunFlags flags) {
+    if (window.Progress() < 100) {
+        const int32_t position = TickCounter * 100 / ExpectedTicks(FirmwareImage.Size);
+        window.SetProgress(position > 100 ? 100 : position);
+        ++TickCounter;
+    }
+    if (BusyFlag != 0) return;
+    window.SetProgressTimer(false);
+    Host& host = CurrentHost();
+    if (flags.testMode) {
+        window.CloseMainWindow();
+    } else if (flags.ntPlatform) {
+        host.RestartWindows();
+    } else {
+        host.DirectRestart();
+    }
+}
+
+}  // namespace quillan

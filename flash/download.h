@@ -1,0 +1,38 @@
+// One download, from the user's "Start Download" to the restart: the
+// pre-checks, the pieces sent from the window's thread, the worker that
+// sends the final command, and the progress timer.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "flash/download_window.h"
+
+namespace quillan {
+
+struct RunFlags {
+    bool testMode = false;
+    bool liveMode = false;
+    bool ntPlatform = false;
+};
+
+// What the pre-checks found: 1 go on, 2 the drive runs in DMA mode, 3 the
+// registry could not tell, 4 a disc is in the drive.
+enum PreCheckOutcome : int { kProceed = 1, kDmaMode = 2, kRegistryUnreadable = 3, kDiscLoaded = 4 };
+
+// The shared progress state: set by the window's thread before the worker
+// starts, cleared by the worker as its last step, polled by the timer.
+extern std::atomic<int32_t> BusyFlag;
+extern int32_t TickCounter;
+
+// ToolButton2Click: `device` is the selected drive's device-table index.
+void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device);
+
+// Timer1Timer: moves the bar along the time estimate and, once the worker is
+// done, ends the run (restart, or closing the window in a test run).
+void ProgressTick(DownloadWindow& window, RunFlags flags);
+
+// The estimate: ticks expected for an image of `size` bytes (at least 1).
+int32_t ExpectedTicks(int32_t size);
+
+}  // namespace quillan

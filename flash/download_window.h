@@ -1,0 +1,28 @@
+// What a download needs of the main window; TMainForm provides it.
+#pragma once
+
+#include <string>
+
+namespace quillan {
+
+struct Notice {
+    std::string text;
+    std::string caption = "MESSAGE";
+    bool errorIcon = true;
+    bool systemModal = true;
+    bool owned = true;
+};
+
+class DownloadWindow {
+public:
+    virtual ~DownloadWindow() = default;
+    virtual void Show(const Notice& notice) = 0;
+    virtual void SetStatus(const std::string& text) = 0;   // StaticText5
+    virtual int Progress() const = 0;                      // ProgressBar1
+    virtual void SetProgress(int position) = 0;
+    virtual void ProcessMessages() = 0;
+    virtual void SetProgressTimer(bool enabled) = 0;       // Timer1
+    virtual void CloseMainWindow() = 0;
+};
+
+}  // namespace quillan
