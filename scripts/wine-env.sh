@@ -3,6 +3,8 @@
 _quillan_src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QUILLAN_BUILD_DIR=${QUILLAN_BUILD_DIR:-$_quillan_src/build/windows}
 QUILLAN_WINE_DIR=$QUILLAN_BUILD_DIR/wine
+# A fresh prefix takes ~15 s to make: every session copies one template.
+QUILLAN_WINE_TEMPLATE=${QUILLAN_WINE_TEMPLATE:-$_quillan_src/build/wine-template}
 export WINEARCH=win32
 export WINEPREFIX=$QUILLAN_WINE_DIR/prefix
 export WINEDEBUG=-all

@@ -5,14 +5,14 @@
 # whoever started it (ctest, $(...)) open for minutes.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-template=$QUILLAN_WINE_DIR/template
+template=$QUILLAN_WINE_TEMPLATE
 log=$QUILLAN_WINE_DIR/session.log
 
 quiet() { "$@" </dev/null >>"$log" 2>&1; }
 
 make_template() {
   rm -rf "$template" "$template.tmp"
-  mkdir -p "$QUILLAN_WINE_DIR"
+  mkdir -p "$QUILLAN_WINE_DIR" "$(dirname "$template")"
   WINEPREFIX=$template.tmp quiet timeout 120 wineboot -i
   # No window manager under Xvfb: unmanaged windows close faster.
   WINEPREFIX=$template.tmp quiet timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f

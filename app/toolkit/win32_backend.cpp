@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <uxtheme.h>
 
 #include <vector>
 
@@ -106,6 +107,8 @@ void Win32Backend::ControlCreated(Control& control) {
     } else if (dynamic_cast<ProgressBar*>(&control) != nullptr) {
         child = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, b.left, b.top, b.width,
                                 b.height, mainWindow_, nullptr, instance_, nullptr);
+        // A themed bar ignores its background colour.
+        SetWindowTheme(child, L"", L"");
         SendMessageA(child, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     }
     if (child == nullptr) return;

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The program's main job, as an unattended run would do it on a Windows 98
+# machine: quillan.exe -LIVE finds AUTORUN.BIN, picks the drive it fits (the
+# second of two simulated drives), flashes it while the bar runs, writes
+# QUILLAN.TMP and restarts Windows (under Wine: ends the Wine session).
+# Screenshots and the drive's log land in out/demo/.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+repo=$PWD
+scripts/setup.sh
+scripts/build.sh >/dev/null
+
+demo=$repo/out/demo
+rm -rf "$demo"
+mkdir -p "$demo/run" "$demo/images"
+# The demo has its own Wine session: the restart at the end ends it.
+export QUILLAN_BUILD_DIR=$demo/session
+if [ -n "${DISPLAY:-}" ]; then export QUILLAN_HOST_DISPLAY=$DISPLAY; fi
+. scripts/wine-env.sh
+scripts/wine-session.sh start
+trap 'scripts/wine-session.sh stop' EXIT
+. scripts/wine-env.sh
+
+model="HALVERN DVD-ROM XD-340  "
+build/native/sim/make_sample_firmware "$demo/run/AUTORUN.BIN" "$model" "1.20" "XDA" 32 3 16
+cp build/windows/app/quillan.exe build/windows/sim/WNASPI32.DLL "$demo/run/"
+cat > "$demo/drives.cfg" <<CFG
+log $demo/drive-log.txt
+image-dir $demo/images
+# An older drive of another model: not the one the file is for.
+drive 0 0
+vendor "BRISKO  "
+product "CD-RW CR-5224   "
+revision "2.00"
+code CRA
+page40 refuse
+disc no
+# The drive AUTORUN.BIN fits. Each command takes 2.5 s, so the bar moves.
+drive 0 1
+vendor "HALVERN "
+product "DVD-ROM XD-340  "
+revision "1.10"
+code XDA
+page40 refuse
+disc no
+delay-ms 2500
+CFG
+timeout 30 wine reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+
+echo "Running quillan.exe -LIVE in $demo/run (Windows 98 mode, simulated drives)..."
+(cd "$demo/run" && QUILLAN_SIM_CONFIG="$demo/drives.cfg" \
+  timeout 120 wine "$demo/run/quillan.exe" -LIVE </dev/null >"$demo/wine.out" 2>&1) &
+program=$!
+
+shot() { import -window root "$demo/$1.png" 2>/dev/null && echo "  screenshot $demo/$1.png"; }
+end=$((SECONDS + 60))
+until xdotool search --onlyvisible --name '^Quillan$' >/dev/null 2>&1; do
+  [ "$SECONDS" -lt "$end" ] || { echo "the window did not open" >&2; exit 1; }
+  sleep 0.2
+done
+sleep 0.5
+shot 1-started
+n=2
+box=""
+while [ "$SECONDS" -lt "$end" ]; do
+  box=$(xdotool search --onlyvisible --name '^MESSAGE$' 2>/dev/null | head -n 1 || true)
+  [ -n "$box" ] && break
+  sleep 1
+  shot "$n-flashing"
+  n=$((n + 1))
+done
+[ -n "$box" ] || { echo "no end message appeared" >&2; exit 1; }
+sleep 0.5
+shot "$n-end-message"
+xdotool key Return
+wait "$program" || true
+
+echo
+echo "QUILLAN.TMP: $(tr -d '\r' < "$demo/run/QUILLAN.TMP" 2>/dev/null || echo missing) (bytes: $(od -An -c "$demo/run/QUILLAN.TMP" | tr -s ' '))"
+if cmp -s "$demo/run/AUTORUN.BIN" "$demo/images/drive-0-1.image"; then
+  echo "The drive's assembled image equals AUTORUN.BIN ($(stat -c %s "$demo/run/AUTORUN.BIN") bytes)."
+else
+  echo "The drive's assembled image differs from AUTORUN.BIN." >&2
+  exit 1
+fi
+echo "Commands the drive received: $demo/drive-log.txt"
