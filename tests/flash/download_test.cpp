@@ -1,0 +1,416 @@
+// The download, byte for byte against the simulated drive: which commands go
+// out, from which thread, in which order, and what the user and the calling
+// script are told. The expected tables are written out by hand.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "flash/download.h"
+#include "flash/result_file.h"
+#include "support/command_log.h"
+#include "support/firmware_files.h"
+#include "support/main_form_fixture.h"
+
+namespace quillan {
+namespace {
+
+using testing::Describe;
+using testing::InfoBlock;
+using Lines = std::vector<std::string>;
+
+const char kModel[] = "HALVERN DVD-ROM XD-340  ";
+const std::string kTur = "000000000000 0";
+const std::string kChunkFirst = "ff0001000000000000000000 32768";
+const std::string kChunkMiddle = "ff00010000ff000000000000 32768";
+const std::string kChunkLast16 = "ff0001000010000000000000 16384";
+const std::string kPage40 = "1d0000000800 8 8800000400400000";
+const std::string kReceive = "1c0000000800 8";
+const std::string kPageF0 = "1d0000000800 8 8800000400f0ff00";
+const std::string kClosing = "1d0000000800 8 8800000400c00000";
+
+std::string Block(int n) {
+    char page[17];
+    std::snprintf(page, sizeof(page), "8800800400c0%02x00", n);
+    return std::string("1d0000800800 32776 ") + page;
+}
+
+Lines Repeat(const std::string& line, int n) { return Lines(static_cast<size_t>(n), line); }
+
+Lines Join(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const Lines& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class Download : public testing::MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        scratch_ = std::filesystem::temp_directory_path() / ("quillan-dl-" + std::to_string(std::rand()));
+        std::filesystem::create_directories(scratch_);
+        LiveResultPath = (scratch_ / "QUILLAN.TMP").string();
+        TestResultPath = (scratch_ / "TEST.TMP").string();
+        BusyFlag = 1;
+        TickCounter = 0;
+        host = testing::FakeHost(&backend.journal);
+    }
+    void TearDown() override {
+        MainFormTest::TearDown();
+        file_.reset();
+        std::filesystem::remove_all(scratch_);
+    }
+
+    // One fitting drive, no disc, the file opened by hand under `options`.
+    sim::SimDrive* Prepare(const std::vector<uint8_t>& bytes, sim::DriveSettings drive = {},
+                           const char* options = "-LIVE") {
+        if (drive.vendor == sim::DriveSettings().vendor)
+            drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+        sim::SimDrive* simDrive = AddDrive(0, 0, drive);
+        host.commandLine = std::string("q.exe ") + options;
+        Create();
+        file_ = std::make_unique<testing::TempFile>(bytes);
+        backend.nextOpenPath = file_->Path();
+        form->ToolButton1Click();
+        EXPECT_NE(FirmwareImage.Size, 0) << "the file was not accepted";
+        mark_ = simDrive->Log().size();
+        messagesBefore_ = backend.Messages().size();
+        return simDrive;
+    }
+
+    // Commands since the last call.
+    Lines Sent(const sim::SimDrive* drive) {
+        Lines lines = Describe(drive->Log(), mark_);
+        mark_ = drive->Log().size();
+        return lines;
+    }
+    Lines NewMessages() {
+        Lines texts;
+        const auto all = backend.Messages();
+        for (size_t i = messagesBefore_; i < all.size(); ++i) texts.push_back(all[i].text);
+        messagesBefore_ = all.size();
+        return texts;
+    }
+    std::string Result() const { return ReadAll(LiveResultPath); }
+    const std::string& FilePath() const { return file_->Path(); }
+    void ShrinkFile(size_t length) { std::filesystem::resize_file(file_->Path(), length); }
+
+    std::filesystem::path scratch_;
+    std::unique_ptr<testing::TempFile> file_;
+    size_t mark_ = 0;
+    size_t messagesBefore_ = 0;
+};
+
+InfoBlock Info(uint8_t chunkKb = 32) {
+    InfoBlock info;
+    info.model = kModel;
+    info.revision = "1.20";
+    info.code = "XDA";
+    info.chunkKb = chunkKb;
+    return info;
+}
+
+TEST_F(Download, ChunkedInOneTwoAndThreePieces) {
+    const struct Case {
+        uint8_t chunkKb, count, lastKb;
+        Lines fromWindow;  // after the five TEST UNIT READY of the disc check
+        Lines fromWorker;
+    } cases[] = {
+        {32, 3, 16, {kChunkFirst, kChunkMiddle}, {kChunkLast16}},
+        {32, 2, 16, {kChunkFirst}, {kChunkLast16}},
+        {60, 1, 60, {}, {"ff000100003c000000000000 61440"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + " chunks");
+        TearDown();
+        SetUp();
+        const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(c.chunkKb), c.count, c.lastKb);
+        sim::SimDrive* drive = Prepare(bytes);
+        form->ToolButton2Click();
+        EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), c.fromWindow}));
+        EXPECT_EQ(Result(), "START\r\n");
+        EXPECT_TRUE(form->Timer1.Enabled());
+        EXPECT_EQ(BusyFlag, 1);
+        EXPECT_EQ(form->StaticText5.Text(), "Wait..");
+        EXPECT_TRUE(host.captured);
+        EXPECT_TRUE(host.hourglass);
+        EXPECT_EQ(host.terminated, Lines{"directcd.exe"});
+
+        host.RunWorker();
+        EXPECT_EQ(Sent(drive), c.fromWorker);
+        EXPECT_EQ(drive->Image(), bytes);
+        EXPECT_EQ(Result(), "COMPLETE\r\n");
+        EXPECT_EQ(form->ProgressBar1.Position(), 100);
+        EXPECT_EQ(form->StaticText5.Text(), "Ok");
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+        EXPECT_EQ(NewMessages(), Lines{"  Download Ok!!  \nRestart WINDOWS"});
+        const auto end = backend.Messages().back();
+        EXPECT_EQ(end.icon, toolkit::BoxIcon::None);
+        EXPECT_TRUE(end.systemModal);
+        EXPECT_TRUE(end.owned);
+        EXPECT_EQ(BusyFlag, 0);
+
+        form->Timer1Timer();  // the next tick ends the run: Windows 9x restarts directly
+        EXPECT_FALSE(form->Timer1.Enabled());
+        EXPECT_EQ(host.directRestarts, 1);
+        EXPECT_EQ(host.restarts, 0);
+    }
+}
+
+TEST_F(Download, SingleCommandSkipsTheFirst4KB) {
+    InfoBlock info = Info();
+    info.chunkKb = 0x11;  // ignored for this kind of file
+    info.chunkCount = 0x22;
+    const std::vector<uint8_t> bytes = testing::TrailerFile(65536, info);
+    sim::SimDrive* drive = Prepare(bytes);
+    ASSERT_TRUE(FirmwareImage.SingleCommand);
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
+    EXPECT_EQ(FirmwareImage.ChunkKb, 60);
+    host.RunWorker();
+    EXPECT_EQ(Sent(drive), Lines{"ff0001000001000000f00000 1024"});
+    EXPECT_EQ(drive->SingleCommandData(), std::vector<uint8_t>(bytes.begin() + 4096, bytes.begin() + 5120));
+    EXPECT_EQ(Result(), "COMPLETE\r\n");
+}
+
+TEST_F(Download, TimerRunsBeforeTheLastReadOfASingleCommandFile) {
+    sim::SimDrive* drive = Prepare(testing::TrailerFile(65536, Info()));
+    ShrinkFile(8000);  // the first 4 KB still read, the rest does not
+    backend.journal.clear();
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
+    const Lines expected = {"Timer1 on", "Timer1 off", "message: Flash Cmd Fail!!"};
+    Lines seen;
+    for (const std::string& entry : backend.journal)
+        if (entry.rfind("Timer1", 0) == 0 || entry.rfind("message", 0) == 0) seen.push_back(entry);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(host.workersStarted, 0);
+    EXPECT_EQ(Result(), "START\r\n");
+}
+
+TEST_F(Download, FlashPagesWithAndWithoutTheBootBlock) {
+    // A marked file of four blocks (and some bytes no block carries).
+    // Marked files take their code from the revision: "1. " on both sides.
+    InfoBlock plain = Info();
+    const std::vector<uint8_t> four = testing::MarkedFile(4 * 32768 + 1000, plain);
+    sim::SimDrive* drive = Prepare(four, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10"));
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kPage40, kReceive, kPageF0, Block(1), Block(2), Block(3), Block(4)}}));
+    host.RunWorker();
+    EXPECT_EQ(Sent(drive), Lines{kClosing});
+    EXPECT_EQ(drive->Image(), std::vector<uint8_t>(four.begin(), four.begin() + 4 * 32768));
+    EXPECT_EQ(Result(), "COMPLETE\r\n");
+
+    // The boot-block model: 512 pieces of its tail block first.
+    TearDown();
+    SetUp();
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    const std::vector<uint8_t> trimmed = testing::MarkedFile(7 * 32768 + 65536, boot);
+    sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10", "1. ");
+    velmoric.page40Accepted = true;
+    velmoric.driveCode.clear();
+    drive = Prepare(trimmed, velmoric);
+    ASSERT_TRUE(FirmwareImage.Trimmed);
+    form->ToolButton2Click();
+    Lines pieces;
+    for (int i = 0; i < 512; ++i) {
+        char page[17];
+        std::snprintf(page, sizeof(page), "8800004800d9%04x", 0x8000 + 64 * i);
+        pieces.push_back(std::string("1d0000004c00 76 ") + page);
+    }
+    Lines blocks;
+    for (int n = 1; n <= 7; ++n) blocks.push_back(Block(n));
+    EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5),
+                                 {"1d0000000800 8 8800000400dc0000", "1d0000000800 8 8800000400db0000",
+                                  "1d0000000800 8 8800000400d80080"},
+                                 pieces, {kPage40, kReceive, kPageF0}, blocks}));
+    // Every 0xD9 page carries the data length 00 40 and ends in 00 00.
+    for (const auto& entry : drive->Log()) {
+        if (entry.dataOut.size() != 76) continue;
+        EXPECT_EQ(entry.dataOut[8], 0x00);
+        EXPECT_EQ(entry.dataOut[9], 0x40);
+        EXPECT_EQ(entry.dataOut[74], 0x00);
+        EXPECT_EQ(entry.dataOut[75], 0x00);
+    }
+    EXPECT_EQ(form->ProgressBar1.Position(), 99);  // 100 x 511 / 512
+    EXPECT_GE(backend.processMessagesCalls, 512);
+    // The bar, left at 99, falls back to 0 at the first tick.
+    form->Timer1Timer();
+    EXPECT_EQ(form->ProgressBar1.Position(), 0);
+    host.RunWorker();
+    EXPECT_EQ(Sent(drive), Lines{kClosing});
+    const size_t size = 7 * 32768;
+    EXPECT_EQ(drive->BootBlock(), std::vector<uint8_t>(trimmed.begin() + size, trimmed.begin() + size + 32768));
+    EXPECT_EQ(drive->Image(), std::vector<uint8_t>(trimmed.begin(), trimmed.begin() + size));
+}
+
+TEST_F(Download, AFailedF0StillSendsTheFirstBlock) {
+    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10");
+    sim::FaultRule f0Fails;
+    f0Fails.dataPrefix = {0x88, 0x00, 0x00, 0x04, 0x00, 0xF0};
+    f0Fails.result = sim::CommandResult::Check(0x05, 0x26, 0x00);
+    drive.faults.push_back(f0Fails);
+    sim::SimDrive* simDrive = Prepare(testing::MarkedFile(2 * 32768, Info()), drive);
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(simDrive), Join({Repeat(kTur, 5), {kPage40, kReceive, kPageF0, Block(1), Block(2)}}));
+    EXPECT_EQ(host.workersStarted, 1);
+    EXPECT_EQ(NewMessages(), Lines{});
+}
+
+TEST_F(Download, EachPieceFailingInTurn) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> cdbPrefix;
+        uint32_t match;
+        Lines sent;
+    } cases[] = {
+        {"first chunk", {0xFF, 0x00, 0x01, 0x00, 0x00, 0x00}, 1, {kChunkFirst}},
+        {"middle chunk", {0xFF, 0x00, 0x01, 0x00, 0x00, 0xFF}, 1, {kChunkFirst, kChunkMiddle}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+        sim::FaultRule fails;
+        fails.cdbPrefix = c.cdbPrefix;
+        fails.matchNumber = c.match;
+        fails.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
+        drive.faults.push_back(fails);
+        sim::SimDrive* simDrive = Prepare(bytes, drive);
+        form->ToolButton2Click();
+        EXPECT_EQ(Sent(simDrive), Join({Repeat(kTur, 5), c.sent}));
+        EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
+        EXPECT_EQ(Result(), "START\r\n");
+        EXPECT_EQ(host.workersStarted, 0);
+        EXPECT_FALSE(form->Timer1.Enabled());
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+    }
+}
+
+TEST_F(Download, FinalCommandFailing) {
+    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::FaultRule lastFails;
+    lastFails.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0x10};
+    lastFails.result = sim::CommandResult::Aspi(0x02);
+    drive.faults.push_back(lastFails);
+    Prepare(testing::ChunkedFile(Info(), 3, 16), drive);  // 80 KB: 5 ticks expected
+    form->ToolButton2Click();
+    form->Timer1Timer();
+    form->Timer1Timer();
+    EXPECT_EQ(form->ProgressBar1.Position(), 20);
+    host.RunWorker();
+    EXPECT_EQ(Result(), "FAIL0\r\n");
+    EXPECT_EQ(form->StaticText5.Text(), "Fail");
+    EXPECT_EQ(NewMessages(), Lines{" Download Fail!! \nRestart WINDOWS"});
+    EXPECT_EQ(backend.Messages().back().icon, toolkit::BoxIcon::Error);
+    // No jump to 100; the bar goes on by the estimate and the restart still comes.
+    EXPECT_EQ(form->ProgressBar1.Position(), 20);
+    form->Timer1Timer();
+    EXPECT_EQ(form->ProgressBar1.Position(), 40);
+    EXPECT_EQ(host.directRestarts, 1);
+    EXPECT_FALSE(form->Timer1.Enabled());
+}
+
+TEST_F(Download, TestRunEndsByClosingTheWindow) {
+    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16), {}, "-TEST fw.bin");
+    form->ToolButton2Click();
+    host.RunWorker();
+    EXPECT_EQ(drive->LastCompletion(), sim::Completion::LastChunk);
+    EXPECT_EQ(NewMessages(), Lines{});
+    EXPECT_EQ(ReadAll(TestResultPath), "COMPLETE\r\n");
+    form->Timer1Timer();
+    EXPECT_TRUE(backend.closed);
+    EXPECT_EQ(host.directRestarts + host.restarts, 0);
+}
+
+TEST_F(Download, NtFamilyRestartsThroughThePrivilege) {
+    Prepare(testing::ChunkedFile(Info(), 2, 16));
+    RunFlags flags;
+    flags.ntPlatform = true;
+    StartDownload(*form, flags, 0);
+    host.RunWorker();
+    ProgressTick(*form, flags);
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_EQ(host.directRestarts, 0);
+}
+
+TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
+    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 3, 16));
+    ShrinkFile(32768 + 1000);
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kChunkFirst}}));
+    EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
+    EXPECT_FALSE(host.captured);
+    EXPECT_FALSE(host.hourglass);
+    EXPECT_EQ(host.workersStarted, 0);
+}
+
+TEST_F(Download, NoFileNoDownload) {
+    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16));
+    std::filesystem::remove(FilePath());
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
+    EXPECT_EQ(NewMessages(), Lines{"Flash File Not Opened!!"});
+    EXPECT_EQ(Result(), "START\r\n");
+
+    // After a change of drive the loaded file is gone too.
+    TearDown();
+    SetUp();
+    Prepare(testing::ChunkedFile(Info(), 2, 16));
+    AddDrive(0, 1, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+    FirmwareImage.Size = 0;  // what a change of drive leaves
+    form->ToolButton2Click();
+    EXPECT_EQ(NewMessages(), Lines{"Flash File Not Opened!!"});
+    EXPECT_EQ(host.workersStarted, 0);
+}
+
+TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("quillan-result-" + std::to_string(std::rand()));
+    std::filesystem::create_directories(folder);
+    LiveResultPath = (folder / "LIVE.TMP").string();
+    TestResultPath = (folder / "missing-folder" / "TEST.TMP").string();
+    WriteResultLine("START\n", true, false);
+    WriteResultLine(FailLine(4), true, false);
+    EXPECT_EQ(ReadAll(LiveResultPath), "FAIL4\r\n");
+    WriteResultLine("COMPLETE\n", false, false);  // neither mode: nothing written
+    EXPECT_EQ(ReadAll(LiveResultPath), "FAIL4\r\n");
+    WriteResultLine("COMPLETE\n", false, true);  // the test folder is missing: skipped quietly
+    EXPECT_FALSE(std::filesystem::exists(TestResultPath));
+    std::filesystem::remove_all(folder);
+}
+
+TEST(ProgressEstimate, ExpectedTicks) {
+    const struct {
+        int32_t size, ticks;
+    } cases[] = {{64 * 1024, 4}, {1024 * 1024, 70}, {2048 * 1024, 140}, {14 * 1024, 1}, {0, 1}, {15 * 1024, 1}};
+    for (const auto& c : cases) EXPECT_EQ(ExpectedTicks(c.size), c.ticks) << c.size;
+}
+
+TEST_F(Download, BarFor64KBImage) {
+    Prepare(testing::ChunkedFile(Info(), 2, 32));  // 64 KB
+    form->ToolButton2Click();
+    std::vector<int> positions;
+    for (int tick = 0; tick < 6; ++tick) {
+        form->Timer1Timer();
+        positions.push_back(form->ProgressBar1.Position());
+    }
+    EXPECT_EQ(positions, (std::vector<int>{0, 25, 50, 75, 100, 100}));
+    EXPECT_EQ(host.directRestarts, 0);  // the worker has not finished
+}
+
+}  // namespace
+}  // namespace quillan

@@ -1,0 +1,119 @@
+// The Win32 host under Wine: stopping the packet-writing program and the DMA
+// check reading a volatile registry key, as the real program does them.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "drive/command_set.h"
+#include "drive/device_table.h"
+#include "firmware/firmware_image.h"
+#include "flash/download.h"
+#include "flash/result_file.h"
+#include "platform/host_win32.h"
+
+namespace quillan {
+namespace {
+
+std::string Beside(const char* name) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\') + 1) + name;
+}
+
+HANDLE Start(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+TEST(Win32Host, TerminatesTheFirstDirectCdInAnyCase) {
+    // The sleeper copied under the name the program looks for.
+    const std::string directCd = Beside("DirectCD.EXE");
+    ASSERT_TRUE(CopyFileA(Beside("sleeper.exe").c_str(), directCd.c_str(), FALSE));
+    HANDLE process = Start("\"" + directCd + "\"");
+    ASSERT_NE(process, nullptr);
+    Sleep(300);
+    Win32Host host;
+    EXPECT_FALSE(host.TerminateProcessByName("notthere.exe"));
+    EXPECT_TRUE(host.TerminateProcessByName("directcd.exe"));
+    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+    EXPECT_FALSE(host.TerminateProcessByName("directcd.exe"));
+    CloseHandle(process);
+    DeleteFileA(directCd.c_str());
+}
+
+class Window : public DownloadWindow {
+public:
+    void Show(const Notice& notice) override { shown += notice.text + "|"; }
+    void SetStatus(const std::string&) override {}
+    int Progress() const override { return 0; }
+    void SetProgress(int) override {}
+    void ProcessMessages() override {}
+    void SetProgressTimer(bool) override {}
+    void CloseMainWindow() override { closed = true; }
+    std::string shown;
+    bool closed = false;
+};
+
+TEST(Win32Host, DmaCheckReadsTheVolatileKey) {
+    // HKLM\Hardware is volatile: only a volatile key can be made there.
+    const std::string writer = "\"" + Beside("reg_volatile.exe") + "\" \"Hardware\\DeviceMap\\Scsi\\Scsi Port 1\" DMAEnabled dword 2";
+    HANDLE process = Start(writer);
+    ASSERT_NE(process, nullptr);
+    ASSERT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
+    ASSERT_EQ(exitCode, 0u);
+
+    Win32Host host;
+    SetCurrentHost(&host);
+    std::memcpy(DriveIdentity.driveModel, "HALVERN CD-ROM XN-870   ", 25);
+    std::memcpy(DriveIdentity.driveCode, "GNE", 4);
+    FirmwareImage.StartupReady = true;  // no disc check: no drive is needed
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof(folder), folder);
+    LiveResultPath = std::string(folder) + "QUILLAN-DMA.TMP";
+    RunFlags flags;
+    flags.ntPlatform = true;
+    flags.liveMode = true;
+
+    const struct {
+        int32_t position;
+        const char* result;
+    } cases[] = {
+        {3, "FAIL2\r\n"},  // port 1, target 1: bit 1 of 2 is set
+        {2, "START\r\n"},  // port 1, target 0: bit 0 is clear, so the download starts
+    };
+    for (const auto& c : cases) {
+        PortPositions = {{c.position}, 1};
+        Window window;
+        StartDownload(window, flags, 0);
+        char text[16] = {};
+        HANDLE file = CreateFileA(LiveResultPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        DWORD read = 0;
+        ReadFile(file, text, sizeof(text) - 1, &read, nullptr);
+        CloseHandle(file);
+        EXPECT_STREQ(text, c.result) << c.position;
+        if (c.position == 3) {
+            EXPECT_EQ(window.shown,
+                      "This application support PIO mode only for stable download.\n"
+                      "Exit the application, switch to PIO mode and attempt again.|");
+            EXPECT_TRUE(window.closed);
+        }
+    }
+    DeleteFileA(LiveResultPath.c_str());
+    SetCurrentHost(nullptr);
+}
+
+}  // namespace
+}  // namespace quillan
