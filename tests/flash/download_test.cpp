@@ -62,6 +62,7 @@ protected:
         BusyFlag = 1;
         TickCounter = 0;
         host = testing::FakeHost(&backend.journal);
+        backend.closed = false;
     }
     void TearDown() override {
         MainFormTest::TearDown();
@@ -375,6 +376,100 @@ TEST_F(Download, NoFileNoDownload) {
     form->ToolButton2Click();
     EXPECT_EQ(NewMessages(), Lines{"Flash File Not Opened!!"});
     EXPECT_EQ(host.workersStarted, 0);
+}
+
+// The DMA check of the XN-870 on the NT family, and the disc check.
+TEST_F(Download, PreCheckMatrix) {
+    const std::string key = "Hardware\\DeviceMap\\Scsi\\Scsi Port ";
+    const char* kDma = "DMA mode is not supported by this drive.\n"
+                       "Exit the application, switch the transfer mode to PIO mode,\n"
+                       "and attempt to flash the drive.";
+    const char* kPio = "This application support PIO mode only for stable download.\n"
+                       "Exit the application, switch to PIO mode and attempt again.";
+    const char* kDisc = "Remove the Disc in the Drive !!";
+    const struct Case {
+        const char* name;
+        const char* code;
+        int position;  // -1: the drive has no port position
+        bool keyExists;
+        std::vector<uint8_t> dma;  // empty: no value
+        bool disc;
+        const char* options;
+        Lines messages;
+        const char* result;
+        bool closed;
+        Lines sentAfterChecks;
+    } cases[] = {
+        {"even position, bit 0 set", "XNA", 0, true, {0x01, 0, 0, 0}, false, "-LIVE", {kDma}, "FAIL2\r\n", true, {}},
+        {"even position, only bit 1", "XNA", 2, true, {0x02, 0, 0, 0}, false, "-LIVE", {"Flash Cmd Fail!!"}, "START\r\n", false, {}},
+        {"odd position, bit 1 set, GNE wording", "GNE", 1, true, {0x02, 0, 0, 0}, false, "-LIVE", {kPio}, "FAIL2\r\n", true, {}},
+        {"key missing", "XNA", 3, false, {}, false, "-LIVE", {"Reg Read Fail", "Registry Error !!"}, "FAIL3\r\n", false, {}},
+        {"value missing", "XNA", 3, true, {}, false, "-LIVE", {"Registry Error !!"}, "FAIL3\r\n", false, {}},
+        {"no port position", "XNA", -1, true, {}, false, "-LIVE", {"Registry Error !!"}, "FAIL3\r\n", false, {}},
+        {"disc beats the DMA bit", "YNE", 0, true, {0x01, 0, 0, 0}, true, "-LIVE", {kDisc}, "FAIL4\r\n", false, {"1b0000000200 0"}},
+        {"disc beats a missing key", "XNA", 0, false, {}, true, "-LIVE", {"Reg Read Fail", kDisc}, "FAIL4\r\n", false, {"1b0000000200 0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::DriveSettings xn870 = testing::DriveOf("HALVERN ", "CD-ROM XN-870   ", "1.00", c.code);
+        InfoBlock info = Info();
+        info.model = "HALVERN CD-ROM XN-870   ";
+        info.code = c.code;
+        info.chunkCount = 2;
+        sim::SimDrive* drive = Prepare(testing::ChunkedFile(info, 2, 16), xn870, c.options);
+        if (c.disc) {
+            // Load a disc after start-up (the file was opened without one).
+            sim::DriveSettings loaded = xn870;
+            loaded.discLoaded = true;
+            drive = AddDrive(0, 0, loaded);
+            mark_ = 0;
+        }
+        PortPositions = {};
+        if (c.position >= 0) PortPositions = {{c.position}, 1};
+        const std::string portKey = key + std::to_string(c.position < 0 ? 0 : c.position / 2);
+        if (c.keyExists) {
+            host.keys[portKey] = {};
+            if (!c.dma.empty()) host.keys[portKey]["DMAEnabled"] = c.dma;
+        }
+        RunFlags flags;
+        flags.ntPlatform = true;
+        flags.liveMode = true;
+        ShrinkFile(100);  // a start that gets past the checks stops at its first read
+        StartDownload(*form, flags, 0);
+        EXPECT_EQ(NewMessages(), c.messages);
+        EXPECT_EQ(Result(), c.result);
+        EXPECT_EQ(backend.closed, c.closed);
+        const Lines sent = Sent(drive);
+        const size_t checks = c.disc ? 1 : 5;
+        ASSERT_GE(sent.size(), checks);
+        EXPECT_EQ(Lines(sent.begin(), sent.begin() + checks), Repeat(kTur, static_cast<int>(checks)));
+        EXPECT_EQ(Lines(sent.begin() + checks, sent.end()), c.sentAfterChecks);
+        if (c.position >= 0 && c.keyExists) {
+            EXPECT_EQ(host.calls.back(), "close " + portKey);
+        }
+    }
+}
+
+TEST_F(Download, TestModeWithADiscSendsNoEjectAndShowsNothing) {
+    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::SimDrive* simDrive = Prepare(testing::ChunkedFile(Info(), 2, 16), drive, "-TEST fw.bin");
+    drive.discLoaded = true;
+    simDrive = AddDrive(0, 0, drive);
+    mark_ = 0;
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(simDrive), Repeat(kTur, 1));
+    EXPECT_EQ(NewMessages(), Lines{});
+    EXPECT_EQ(ReadAll(TestResultPath), "FAIL4\r\n");
+    EXPECT_TRUE(simDrive->DiscLoaded());
+}
+
+TEST_F(Download, AutoStartModeSkipsTheDiscCheck) {
+    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16));
+    FirmwareImage.StartupReady = true;
+    form->ToolButton2Click();
+    EXPECT_EQ(Sent(drive), Lines{kChunkFirst});
 }
 
 TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {
