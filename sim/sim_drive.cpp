@@ -61,12 +61,14 @@ CommandResult SimDrive::Execute(const uint8_t* cdb, size_t cdbLength, uint8_t* d
     if (cdb != nullptr) entry.cdb.assign(cdb, cdb + cdbLength);
     entry.transferLength = transferLength;
     entry.direction = direction;
-    if (direction == Direction::Out && data != nullptr) entry.dataOut.assign(data, data + transferLength);
+    if (direction == Direction::Out && data != nullptr && settings_.keepData)
+        entry.dataOut.assign(data, data + transferLength);
 
     if (settings_.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(settings_.delayMs));
 
-    const uint8_t* out = entry.dataOut.empty() ? nullptr : entry.dataOut.data();
-    if (auto fault = faults_.Check(entry.number, cdb, cdb ? cdbLength : 0, out, entry.dataOut.size())) {
+    const bool hasOut = direction == Direction::Out && data != nullptr;
+    const uint8_t* out = hasOut ? data : nullptr;
+    if (auto fault = faults_.Check(entry.number, cdb, cdb ? cdbLength : 0, out, hasOut ? transferLength : 0)) {
         entry.result = *fault;
         entry.faulted = true;
         entry.note = "injected fault";
@@ -217,7 +219,8 @@ SimDrive::Outcome SimDrive::FlashDownload(const Command& c) {
 
     if (size == 0x00) {
         if (c.length == 0 || c.length % 1024 != 0) return Refuse(kAscInvalidFieldInCdb, "first chunk not a multiple of 1 KB");
-        image_.assign(c.data, c.data + c.length);
+        StartChunked();
+        AppendChunk(c.data, c.length);
         pageOpen_ = false;
         pageBlocks_.clear();
         chunkedOpen_ = true;
@@ -227,18 +230,28 @@ SimDrive::Outcome SimDrive::FlashDownload(const Command& c) {
     if (size == 0xFF) {
         if (!chunkedOpen_) return Refuse(kAscSequenceError, "middle chunk without a first chunk");
         if (c.length != chunkSize_) return Refuse(kAscInvalidFieldInCdb, "middle chunk size differs from first chunk");
-        image_.insert(image_.end(), c.data, c.data + c.length);
+        AppendChunk(c.data, c.length);
         return Outcome{CommandResult::Good()};
     }
     if (c.length != size * 1024u) return Refuse(kAscInvalidFieldInCdb, "last chunk length differs from its size in KB");
     if (!chunkedOpen_) {  // the whole image in one command
-        image_.clear();
+        StartChunked();
         pageOpen_ = false;
         pageBlocks_.clear();
     }
-    image_.insert(image_.end(), c.data, c.data + c.length);
+    AppendChunk(c.data, c.length);
     chunkedOpen_ = false;
     return Outcome{CommandResult::Good(), Completion::LastChunk};
+}
+
+void SimDrive::StartChunked() {
+    image_.clear();
+    streamedBytes_ = 0;
+}
+
+void SimDrive::AppendChunk(const uint8_t* data, uint32_t length) {
+    if (settings_.keepData) image_.insert(image_.end(), data, data + length);
+    streamedBytes_ += length;
 }
 
 SimDrive::Outcome SimDrive::ReadDriveCode(const Command& c) {

@@ -29,6 +29,9 @@ struct DriveSettings {
     bool page40Accepted = true;
     std::string driveCode;  // 3 chars answered by READ DRIVE CODE; empty: the drive has none
     uint32_t delayMs = 0;   // sleep before answering each command
+    // false: keep neither out-data in the log nor the chunked image, only its
+    // length (for measuring the program's own time and memory).
+    bool keepData = true;
     std::vector<FaultRule> faults;
 };
 
@@ -61,6 +64,8 @@ public:
     // Block numbers of the open (or last) 0xC0 download, in arrival order.
     const std::vector<uint8_t>& PageBlocks() const { return pageBlocks_; }
     size_t BootPiecesReceived() const { return bootPieces_; }
+    // Bytes of the chunked image as it arrived (with keepData or not).
+    uint64_t StreamedBytes() const { return streamedBytes_; }
     // Accepted flash pages per function code.
     uint32_t FlashPageCount(uint8_t function) const { return pageCounts_[function]; }
 
@@ -88,6 +93,8 @@ private:
     Outcome FlashDownload(const Command& c);
     Outcome ReadDriveCode(const Command& c);
     Outcome FlashPage(const uint8_t* page, size_t length);
+    void StartChunked();
+    void AppendChunk(const uint8_t* data, uint32_t length);
 
     DriveSettings settings_;
     FaultInjector faults_;
@@ -106,6 +113,7 @@ private:
     std::array<uint32_t, kCompletionKinds> completions_{};
     Completion lastCompletion_ = Completion::None;
     std::array<uint32_t, 256> pageCounts_{};
+    uint64_t streamedBytes_ = 0;
 };
 
 }  // namespace quillan::sim
