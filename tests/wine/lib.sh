@@ -59,3 +59,6 @@ stop_program() {
     sleep 0.1
   done
 }
+
+# gone PATH: no process started from PATH is left.
+gone() { ! pgrep -f -- "$1" >/dev/null; }
