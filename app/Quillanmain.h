@@ -7,13 +7,16 @@
 #include <string>
 
 #include "app/toolkit/backend.h"
+#include "app/skin_buttons.h"
 #include "app/toolkit/controls.h"
 #include "flash/download.h"
 #include "flash/download_window.h"
 
 namespace quillan {
 
-class TMainForm : public DownloadWindow {
+class TAboutForm;
+
+class TMainForm : public DownloadWindow, private SkinButtons::Painter {
 public:
     explicit TMainForm(toolkit::Backend& backend);
 
@@ -31,6 +34,30 @@ public:
     void ToolButton2Click();
     void Timer1Timer();
     void Timer3Timer();
+    // "About Quillan": the About box, modally.
+    void ToolButton3Click();
+    // "Exit".
+    void Image5Click();
+
+    // The skin: hover, press and dragging.
+    void FormMouseDown(toolkit::MouseButton button);
+    void Image1MouseMove();
+    void Image2MouseMove();
+    void Image3MouseMove();
+    void Image4MouseMove();
+    void Image5MouseMove();
+    void Image2MouseDown();
+    void Image3MouseDown();
+    void Image4MouseDown();
+    void Image5MouseDown();
+    void Image2MouseUp();
+    void Image3MouseUp();
+    void Image4MouseUp();
+    void Image5MouseUp();
+    void Timer2Timer();
+    const SkinButtonFlags& ButtonFlags(int button) const { return buttons_.Flags(button); }
+
+    TAboutForm* AboutForm = nullptr;
 
     // DownloadWindow: what the download changes on the window.
     void Show(const Notice& notice) override;
@@ -55,14 +82,24 @@ public:
     bool K300ComDrive = false;
     bool autoStartScheduled = false;
 
+    // Declared in drawing order: the background first, the buttons on top.
+    toolkit::Image Image1;
     toolkit::Label Label1, Label2, Label3, Label4, Label5, Label6;
     toolkit::ComboBox ComboBox1;
     toolkit::StaticText StaticText1, StaticText2, StaticText3, StaticText4, StaticText5;
     toolkit::ProgressBar ProgressBar1;
+    toolkit::Image Image2, Image3, Image4, Image5;
+    // The button faces: highlight (6, 7, 8, 12) and normal (9, 10, 11, 13).
+    toolkit::Image Image6, Image7, Image8, Image9, Image10, Image11, Image12, Image13;
     toolkit::Timer Timer1, Timer2, Timer3;
     toolkit::OpenDialog OpenDialog1;
 
 private:
+    void ShowFace(int button, bool highlight) override;
+    void MoveButton(int button, int left, int top) override;
+    toolkit::Image& ButtonImage(int button);
+    void LoadPictures();
+    void WireSkin();
     void ApplyCommandLine();
     void ShapeWindow();
     void ProbeDefaultFile();
@@ -83,6 +120,7 @@ private:
                 bool systemModal, bool owned);
 
     toolkit::Backend& backend_;
+    SkinButtons buttons_{*this};
 };
 
 }  // namespace quillan

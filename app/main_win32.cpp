@@ -36,9 +36,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         if (!backend.CreateMainWindow(kClassName, kTitle)) return 0;
         host.SetApplicationWindow(backend.MainWindow());
         quillan::TMainForm mainForm(backend);
-        backend.keyDown = [&mainForm](uint16_t key) { mainForm.FormKeyDown(key); };
         mainForm.FormCreate();
         quillan::TAboutForm aboutForm(backend);
+        mainForm.AboutForm = &aboutForm;
         backend.ShowMainWindow();
         mainForm.FormShow();
         backend.RunMessageLoop();

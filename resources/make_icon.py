@@ -276,11 +276,28 @@ def build_ico():
     return out
 
 
+# The About box shows the icon as a picture of its own: the 256-colour image
+# with the see-through pixels in a key colour that the icon never uses.
+ICON_KEY = (255, 0, 255)
+
+
+def icon_ppm():
+    stack, pixels = render()
+    palette, index_rows = image_256(stack, pixels)
+    data = bytearray(b"P6\n%d %d\n255\n" % (SIZE, SIZE))
+    for row, mask_row in zip(index_rows, pixels):
+        for index, counts in zip(row, mask_row):
+            data += bytes(palette[index] if is_opaque(counts) else ICON_KEY)
+    return bytes(data)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "quillan.ico")
     with open(path, "wb") as f:
         f.write(build_ico())
+    with open(os.path.join(os.path.dirname(path), "quillan_icon.ppm"), "wb") as f:
+        f.write(icon_ppm())
 
 
 if __name__ == "__main__":

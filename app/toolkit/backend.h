@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ public:
     // dynamic type) and whenever their state changed.
     virtual void ControlCreated(Control& control) = 0;
     virtual void ControlChanged(Control& control) = 0;
+    virtual void ControlMoved(Control& control, Bounds before) = 0;
     virtual void TimerCreated(Timer& timer) = 0;
     virtual void TimerChanged(Timer& timer) = 0;
     virtual void TimerDestroyed(Timer& timer) = 0;
@@ -49,6 +51,25 @@ public:
     virtual void SetMainWindowTitle(const std::string& title) = 0;
     virtual void CloseMainWindow() = 0;
     virtual void ProcessMessages() = 0;
+
+    virtual void FormCreated(Form& form) = 0;
+    virtual void FormDestroyed(Form& form) = 0;
+    // Shows the form modally: returns once it is hidden; the main window
+    // takes no input meanwhile.
+    virtual void ShowModal(Form& form) = 0;
+    virtual void HideForm(Form& form) = 0;
+
+    // A picture built into the program (empty when there is none).
+    virtual std::vector<uint8_t> ResourceBytes(const char* name) = 0;
+    // The system moves the main window with the mouse until the button is up.
+    virtual void BeginWindowDrag() = 0;
+    // The cursor relative to the main window's top-left corner, on screen.
+    virtual void CursorOffset(int& dx, int& dy) = 0;
+
+    // Main-window events outside any control: key preview and a mouse button
+    // going down on the window's own surface.
+    std::function<void(uint16_t key)> onKeyDown;
+    std::function<void(MouseButton button)> onFormMouseDown;
 };
 
 }  // namespace quillan::toolkit

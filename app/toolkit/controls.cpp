@@ -2,16 +2,97 @@
 
 #include "app/toolkit/backend.h"
 
+#include <algorithm>
+
 namespace quillan::toolkit {
 
-Control::Control(Backend& backend, const char* name, Bounds bounds)
-    : backend_(backend), name_(name), bounds_(bounds) {}
+Control::Control(Backend& backend, const char* name, Bounds bounds, Form* owner)
+    : backend_(backend), name_(name), bounds_(bounds), owner_(owner) {}
 
 void Control::Changed() { backend_.ControlChanged(*this); }
 
-Label::Label(Backend& backend, const char* name, Bounds bounds, const char* caption)
-    : Control(backend, name, bounds), caption_(caption) {
+void Control::Moved(Bounds bounds) {
+    const Bounds before = bounds_;
+    bounds_ = bounds;
+    backend_.ControlMoved(*this, before);
+}
+
+Label::Label(Backend& backend, const char* name, Bounds bounds, const char* caption, TextAlign align,
+             Form* owner)
+    : Control(backend, name, bounds, owner), caption_(caption), align_(align) {
     backend_.ControlCreated(*this);
+}
+
+Image::Image(Backend& backend, const char* name, Bounds bounds, Form* owner)
+    : Control(backend, name, bounds, owner) {
+    backend_.ControlCreated(*this);
+}
+
+void Image::SetPicture(int width, int height, std::vector<uint8_t> rgb) {
+    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
+        pictureWidth_ = pictureHeight_ = 0;
+        rgb_.clear();
+    } else {
+        pictureWidth_ = width;
+        pictureHeight_ = height;
+        rgb_ = std::move(rgb);
+    }
+    Changed();
+}
+
+void Image::CopyPictureFrom(const Image& source) {
+    const int width = GetBounds().width, height = GetBounds().height;
+    if (!HasPicture()) {
+        pictureWidth_ = width;
+        pictureHeight_ = height;
+        rgb_.assign(static_cast<size_t>(width) * height * 3, 0);
+    }
+    const int columns = std::min(pictureWidth_, source.pictureWidth_);
+    const int rows = std::min(pictureHeight_, source.pictureHeight_);
+    for (int y = 0; y < rows; ++y) {
+        std::copy_n(source.rgb_.begin() + static_cast<long>(y) * source.pictureWidth_ * 3, columns * 3,
+                    rgb_.begin() + static_cast<long>(y) * pictureWidth_ * 3);
+    }
+    Changed();
+}
+
+Colour Image::PixelAt(int x, int y) const {
+    if (x < 0 || y < 0 || x >= pictureWidth_ || y >= pictureHeight_) return 0;
+    const uint8_t* p = &rgb_[(static_cast<size_t>(y) * pictureWidth_ + x) * 3];
+    return toolkit::Rgb(p[0], p[1], p[2]);
+}
+
+void Image::SetPosition(int left, int top) {
+    Bounds b = GetBounds();
+    b.left = left;
+    b.top = top;
+    Moved(b);
+}
+
+PushButton::PushButton(Backend& backend, const char* name, Bounds bounds, const char* caption, Form* owner)
+    : Control(backend, name, bounds, owner), caption_(caption) {
+    backend_.ControlCreated(*this);
+}
+
+void PushButton::Click() {
+    if (onClick) onClick();
+}
+
+Form::Form(Backend& backend, const char* caption, int clientWidth, int clientHeight)
+    : backend_(backend), caption_(caption), clientWidth_(clientWidth), clientHeight_(clientHeight) {
+    backend_.FormCreated(*this);
+}
+
+Form::~Form() { backend_.FormDestroyed(*this); }
+
+void Form::ShowModal() {
+    visible_ = true;
+    backend_.ShowModal(*this);
+}
+
+void Form::Hide() {
+    visible_ = false;
+    backend_.HideForm(*this);
 }
 
 StaticText::StaticText(Backend& backend, const char* name, Bounds bounds, Colour colour,

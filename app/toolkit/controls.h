@@ -12,6 +12,10 @@
 namespace quillan::toolkit {
 
 class Backend;
+class Form;
+
+enum class MouseButton { Left, Right, Middle };
+enum class TextAlign { Left, Center, Right };
 
 using Colour = uint32_t;  // 0x00BBGGRR, as a Win32 COLORREF
 constexpr Colour Rgb(uint8_t r, uint8_t g, uint8_t b) {
@@ -27,33 +31,108 @@ struct Bounds {
 
 class Control {
 public:
-    Control(Backend& backend, const char* name, Bounds bounds);
+    // `owner` is the form the control sits on; none: the main window.
+    Control(Backend& backend, const char* name, Bounds bounds, Form* owner = nullptr);
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
     const std::string& Name() const { return name_; }
     const Bounds& GetBounds() const { return bounds_; }
+    Form* Owner() const { return owner_; }
     // Opaque handle the backend keeps for this control (an HWND in Win32).
     uintptr_t native = 0;
 
 protected:
     void Changed();
+    void Moved(Bounds bounds);
     Backend& backend_;
 
 private:
     std::string name_;
     Bounds bounds_;
+    Form* owner_;
 };
 
-// A caption drawn over the background.
+// A caption drawn transparently over whatever lies beneath.
 class Label : public Control {
 public:
-    Label(Backend& backend, const char* name, Bounds bounds, const char* caption);
+    Label(Backend& backend, const char* name, Bounds bounds, const char* caption,
+          TextAlign align = TextAlign::Right, Form* owner = nullptr);
     const std::string& Caption() const { return caption_; }
+    TextAlign Align() const { return align_; }
 
 private:
     std::string caption_;
+    TextAlign align_;
+};
+
+// A picture that can be drawn into: 24-bit RGB rows, top row first. Before
+// anything is drawn it has no picture and shows what lies beneath.
+class Image : public Control {
+public:
+    Image(Backend& backend, const char* name, Bounds bounds, Form* owner = nullptr);
+    void SetPicture(int width, int height, std::vector<uint8_t> rgb);
+    // A plain copy of `source`'s picture onto this one at (0, 0), on a canvas
+    // of this control's size created on first use.
+    void CopyPictureFrom(const Image& source);
+    bool HasPicture() const { return pictureWidth_ > 0; }
+    int PictureWidth() const { return pictureWidth_; }
+    int PictureHeight() const { return pictureHeight_; }
+    const std::vector<uint8_t>& Rgb() const { return rgb_; }
+    Colour PixelAt(int x, int y) const;
+    void SetPosition(int left, int top);
+
+    // Drawn with the colour of its bottom-left pixel left out.
+    bool transparent = false;
+    std::string hint;
+    std::function<void(MouseButton, int x, int y)> onMouseDown;
+    std::function<void(MouseButton, int x, int y)> onMouseUp;
+    std::function<void(int x, int y)> onMouseMove;
+    std::function<void()> onClick;
+
+private:
+    int pictureWidth_ = 0;
+    int pictureHeight_ = 0;
+    std::vector<uint8_t> rgb_;
+};
+
+class PushButton : public Control {
+public:
+    PushButton(Backend& backend, const char* name, Bounds bounds, const char* caption, Form* owner = nullptr);
+    const std::string& Caption() const { return caption_; }
+    // The user's click (the Win32 backend calls it on BN_CLICKED).
+    void Click();
+    std::function<void()> onClick;
+
+private:
+    std::string caption_;
+};
+
+// A top-level dialog window besides the main one: shown modally, closed by
+// hiding it.
+class Form {
+public:
+    Form(Backend& backend, const char* caption, int clientWidth, int clientHeight);
+    ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    const std::string& Caption() const { return caption_; }
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    // Returns when the form has been hidden again.
+    void ShowModal();
+    void Hide();
+    bool Visible() const { return visible_; }
+    uintptr_t native = 0;
+
+private:
+    friend class Backend;
+    Backend& backend_;
+    std::string caption_;
+    int clientWidth_;
+    int clientHeight_;
+    bool visible_ = false;
 };
 
 // A read-only text field.

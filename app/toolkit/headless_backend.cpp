@@ -38,6 +38,19 @@ void HeadlessBackend::SetMainWindowTitle(const std::string& t) {
     journal.push_back("title");
 }
 
-void HeadlessBackend::CloseMainWindow() { closed = true; }
+void HeadlessBackend::CloseMainWindow() {
+    closed = true;
+    journal.push_back("close");
+}
+
+std::vector<uint8_t> HeadlessBackend::ResourceBytes(const char* name) {
+    auto found = resources.find(name);
+    return found == resources.end() ? std::vector<uint8_t>() : found->second;
+}
+
+void HeadlessBackend::TimerChanged(Timer& timer) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    journal.push_back(timer.Name() + (timer.Enabled() ? " on" : " off"));
+}
 
 }  // namespace quillan::toolkit

@@ -2,6 +2,7 @@
 // message boxes and the file dialog from presets, and never waits.
 #pragma once
 
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,8 +15,9 @@ class HeadlessBackend : public Backend {
 public:
     void ControlCreated(Control&) override {}
     void ControlChanged(Control&) override {}
+    void ControlMoved(Control&, Bounds) override {}
     void TimerCreated(Timer&) override {}
-    void TimerChanged(Timer&) override {}
+    void TimerChanged(Timer& timer) override;
     void TimerDestroyed(Timer&) override {}
     int ShowMessage(const MessageBoxRequest& request) override;
     bool RunOpenDialog(const std::string& filter, std::string& path) override;
@@ -24,6 +26,23 @@ public:
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
     void ProcessMessages() override { ++processMessagesCalls; }
+    void FormCreated(Form&) override {}
+    void FormDestroyed(Form&) override {}
+    // Records the showing and returns at once; the form stays visible until
+    // something hides it.
+    void ShowModal(Form& form) override { journal.push_back("show modal " + form.Caption()); }
+    void HideForm(Form& form) override { journal.push_back("hide " + form.Caption()); }
+    std::vector<uint8_t> ResourceBytes(const char* name) override;
+    void BeginWindowDrag() override { journal.push_back("drag"); }
+    void CursorOffset(int& dx, int& dy) override {
+        dx = cursorDx;
+        dy = cursorDy;
+    }
+
+    // Pictures the program would find built in, by name.
+    std::map<std::string, std::vector<uint8_t>> resources;
+    int cursorDx = 0;
+    int cursorDy = 0;
 
     // Message boxes in the order shown (the worker thread may add one).
     std::vector<MessageBoxRequest> Messages() const;
@@ -38,7 +57,8 @@ public:
     std::string title;
     bool closed = false;
     int processMessagesCalls = 0;
-    // What the form asked for, in order ("title", "size", "shape", "message: <text>"),
+    // What the form asked for, in order ("title", "size", "shape",
+    // "message: <text>", "Timer1 on"),
     // so tests can check the order of a whole sequence.
     std::vector<std::string> journal;
 

@@ -1,12 +1,15 @@
-// The toolkit on plain Win32: one top-level window of class "TMainForm" and a
-// child window per control.
+// The toolkit on plain Win32. The main window (class "TMainForm") and each
+// dialog form are top-level windows; text fields, the drop-down list and push
+// buttons are child windows; captions, pictures and the progress bar have no
+// window of their own and are drawn by the window they sit on, in the order
+// they were created, through one off-screen bitmap.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/toolkit/backend.h"
 
@@ -23,11 +26,10 @@ public:
     // Runs until the main window is gone.
     void RunMessageLoop();
     HWND MainWindow() const { return mainWindow_; }
-    // Key preview: every key press reaches the form before its controls.
-    std::function<void(uint16_t)> keyDown;
 
     void ControlCreated(Control& control) override;
     void ControlChanged(Control& control) override;
+    void ControlMoved(Control& control, Bounds before) override;
     void TimerCreated(Timer& timer) override;
     void TimerChanged(Timer& timer) override;
     void TimerDestroyed(Timer& timer) override;
@@ -38,10 +40,32 @@ public:
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
     void ProcessMessages() override;
+    void FormCreated(Form& form) override;
+    void FormDestroyed(Form& form) override;
+    void ShowModal(Form& form) override;
+    void HideForm(Form& form) override;
+    std::vector<uint8_t> ResourceBytes(const char* name) override;
+    void BeginWindowDrag() override;
+    void CursorOffset(int& dx, int& dy) override;
 
 private:
+    // Per top-level window: what it draws itself, and the form it stands for.
+    struct Surface {
+        Form* form = nullptr;
+        COLORREF background = 0;
+        std::vector<Control*> drawn;
+        Control* captured = nullptr;  // the picture a mouse button went down on
+        HWND tooltip = nullptr;
+    };
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND OwnerWindow(const Control& control) const;
+    void Paint(HWND window, Surface& surface);
+    void DrawPicture(uint32_t* pixels, int width, int height, const Image& image);
+    void DrawProgress(uint32_t* pixels, int width, int height, const ProgressBar& bar);
+    bool Mouse(HWND window, Surface& surface, UINT message, WPARAM wParam, LPARAM lParam);
+    void AddHint(Surface& surface, HWND window, Image& image);
     HBRUSH BrushFor(Colour colour);
     LRESULT ColourStatic(HDC dc, HWND child);
 
@@ -51,11 +75,13 @@ private:
     HBRUSH background_ = nullptr;
     int width_ = 400;
     int height_ = 200;
-    std::map<HWND, Control*> controls_;
+    std::map<HWND, Surface> surfaces_;
+    std::map<HWND, Control*> children_;
     std::map<UINT_PTR, Timer*> timers_;
     std::map<Colour, HBRUSH> brushes_;
     UINT_PTR nextTimerId_ = 1;
     bool busyCursor_ = false;
+    bool downloadCapture_ = false;  // a download holds the mouse: no button reacts
 };
 
 }  // namespace quillan::toolkit
