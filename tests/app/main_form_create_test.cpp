@@ -16,31 +16,21 @@
 #include "firmware/firmware_image.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
-#include "support/fake_host.h"
+#include "support/sim_machine.h"
 
 namespace quillan {
 namespace {
 
 using toolkit::BoxIcon;
 
-class FormCreateTest : public ::testing::Test {
+class FormCreateTest : public testing::SimMachineTest {
 protected:
     void SetUp() override {
-        SetCurrentHost(&host);
-        SendASPI32Command = sim::SimSendASPI32Command;
-        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
+        SimMachineTest::SetUp();
+        host.SetJournal(&backend.journal);
         FirmwareImage = FirmwareImageRecord();
-        PortPositions = {};
-    }
-    void TearDown() override {
-        SendASPI32Command = nullptr;
-        GetASPI32SupportInfo = nullptr;
-        SetCurrentHost(nullptr);
     }
     toolkit::HeadlessBackend backend;
-    testing::FakeHost host{&backend.journal};
-    sim::SimAspi aspi;
-    sim::ScopedActiveSimAspi active{aspi};
 };
 
 TEST_F(FormCreateTest, StepsInOrderWithTheShapedWindow) {

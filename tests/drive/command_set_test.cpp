@@ -12,35 +12,22 @@
 #include "drive/transport.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
-#include "support/fake_host.h"
+#include "support/sim_machine.h"
 
 namespace quillan {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class CommandSet : public ::testing::Test {
+class CommandSet : public testing::SimMachineTest {
 protected:
     void SetUp() override {
-        SetCurrentHost(&host);
-        SendASPI32Command = sim::SimSendASPI32Command;
-        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
-        TransportSelector = 0;
-        TheDeviceTable = {};
+        SimMachineTest::SetUp();
         TheDeviceTable.aspiTargets[0] = 2;
         TheDeviceTable.driveCount = 1;
         std::memset(CommandData, 0xA5, sizeof(CommandData));
     }
-    void TearDown() override {
-        SendASPI32Command = nullptr;
-        GetASPI32SupportInfo = nullptr;
-        SetCurrentHost(nullptr);
-    }
     sim::SimDrive* AddDrive(sim::DriveSettings settings = {}) { return aspi.AddDrive(0, 2, settings); }
-
-    testing::FakeHost host;
-    sim::SimAspi aspi;
-    sim::ScopedActiveSimAspi active{aspi};
 };
 
 Bytes Head(const Bytes& data, size_t n) { return Bytes(data.begin(), data.begin() + std::min(n, data.size())); }

@@ -13,22 +13,16 @@
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
 #include "support/fake_host.h"
+#include "support/sim_machine.h"
 
 namespace quillan {
 namespace {
 
-class AspiDiscovery : public ::testing::Test {
+class AspiDiscovery : public testing::SimMachineTest {
 protected:
     void SetUp() override {
-        SetCurrentHost(&host);
-        SendASPI32Command = sim::SimSendASPI32Command;
-        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
+        SimMachineTest::SetUp();
         std::memset(&TheDeviceTable, 0xCC, sizeof(TheDeviceTable));
-    }
-    void TearDown() override {
-        SendASPI32Command = nullptr;
-        GetASPI32SupportInfo = nullptr;
-        SetCurrentHost(nullptr);
     }
     std::vector<std::pair<int, int>> Found() const {
         std::vector<std::pair<int, int>> found;
@@ -36,9 +30,6 @@ protected:
             found.push_back({TheDeviceTable.aspiHostAdapters[i], TheDeviceTable.aspiTargets[i]});
         return found;
     }
-    testing::FakeHost host;
-    sim::SimAspi aspi;
-    sim::ScopedActiveSimAspi active{aspi};
 };
 
 TEST_F(AspiDiscovery, AdapterThenTargetOrderAndWholeByteDeviceType) {

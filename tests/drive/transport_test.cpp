@@ -12,6 +12,7 @@
 #include "drive/transport.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
+#include "support/sim_machine.h"
 
 namespace quillan {
 namespace {
@@ -38,20 +39,7 @@ void ExpectOnlySenseBytesChanged(const std::vector<uint8_t>& before, const std::
     EXPECT_EQ(after[13], ascq);
 }
 
-class AspiTransport : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SendASPI32Command = sim::SimSendASPI32Command;
-        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
-        TransportSelector = 0;
-    }
-    void TearDown() override {
-        SendASPI32Command = nullptr;
-        GetASPI32SupportInfo = nullptr;
-    }
-    sim::SimAspi aspi;
-    sim::ScopedActiveSimAspi active{aspi};
-};
+class AspiTransport : public testing::SimMachineTest {};
 
 TEST_F(AspiTransport, StatusAndSenseBytesForEachOutcome) {
     sim::DriveSettings noDisc;

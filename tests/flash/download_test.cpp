@@ -61,7 +61,7 @@ protected:
         TestResultPath = (scratch_ / "TEST.TMP").string();
         BusyFlag = 1;
         TickCounter = 0;
-        host = testing::FakeHost(&backend.journal);
+        host = testing::FakeHost(&backend.journal);  // fresh records for each case
         backend.closed = false;
     }
     void TearDown() override {

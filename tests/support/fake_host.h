@@ -15,6 +15,7 @@ namespace quillan::testing {
 class FakeHost : public Host {
 public:
     explicit FakeHost(std::vector<std::string>* journal = nullptr) : journal_(journal) {}
+    void SetJournal(std::vector<std::string>* journal) { journal_ = journal; }
 
     std::string commandLine = "C:\\QUILLAN\\QUILLAN.EXE";
     uint32_t platformId = kPlatformWin32Windows;

@@ -17,7 +17,7 @@
 #include "firmware/firmware_image.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
-#include "support/fake_host.h"
+#include "support/sim_machine.h"
 
 namespace quillan::testing {
 
@@ -33,24 +33,16 @@ inline sim::DriveSettings DriveOf(const std::string& vendor, const std::string& 
     return settings;
 }
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public SimMachineTest {
 protected:
     void SetUp() override {
-        SetCurrentHost(&host);
-        SendASPI32Command = sim::SimSendASPI32Command;
-        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
-        TransportSelector = 0;
-        TheDeviceTable = {};
-        PortPositions = {};
-        DriveIdentity = {};
+        SimMachineTest::SetUp();
+        host.SetJournal(&backend.journal);
         FirmwareImage = FirmwareImageRecord();
-        std::memset(CommandData, 0, sizeof(CommandData));
     }
     void TearDown() override {
         form.reset();
-        SendASPI32Command = nullptr;
-        GetASPI32SupportInfo = nullptr;
-        SetCurrentHost(nullptr);
+        SimMachineTest::TearDown();
     }
 
     sim::SimDrive* AddDrive(uint8_t adapter, uint8_t target, const sim::DriveSettings& settings) {
@@ -78,9 +70,6 @@ protected:
     }
 
     toolkit::HeadlessBackend backend;
-    FakeHost host{&backend.journal};
-    sim::SimAspi aspi;
-    sim::ScopedActiveSimAspi active{aspi};
     std::unique_ptr<TMainForm> form;
 };
 

@@ -1,0 +1,42 @@
+// The machine drive-level tests run on: a recording host and simulated drives
+// behind the ASPI entry points, with the process-wide drive records reset.
+#pragma once
+
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "drive/aspi_entry_points.h"
+#include "drive/command_set.h"
+#include "drive/device_table.h"
+#include "drive/transport.h"
+#include "sim/sim_aspi.h"
+#include "sim/sim_aspi_entry.h"
+#include "support/fake_host.h"
+
+namespace quillan::testing {
+
+class SimMachineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetCurrentHost(&host);
+        SendASPI32Command = sim::SimSendASPI32Command;
+        GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
+        TransportSelector = 0;
+        TheDeviceTable = {};
+        PortPositions = {};
+        DriveIdentity = {};
+        std::memset(CommandData, 0, sizeof(CommandData));
+    }
+    void TearDown() override {
+        SendASPI32Command = nullptr;
+        GetASPI32SupportInfo = nullptr;
+        SetCurrentHost(nullptr);
+    }
+
+    FakeHost host;
+    sim::SimAspi aspi;
+    sim::ScopedActiveSimAspi active{aspi};
+};
+
+}  // namespace quillan::testing
