@@ -260,7 +260,7 @@ SimDrive::Outcome SimDrive::ReadDriveCode(const Command& c) {
         return Refuse(kAscInvalidFieldInCdb, "bad READ DRIVE CODE CDB");
     if (c.length > 0 && c.direction != Direction::In) return Refuse(kAscInvalidFieldInCdb, "data direction must be in");
     if (settings_.driveCode.size() != 3) return Refuse(kAscInvalidOpcode, "drive has no code");
-    const uint8_t reply[kDriveCodeReplyLength] = {0x00, 0x06, 0x00, 0x00,
+    const uint8_t reply[kDriveCodeReplyLength] = {0x00, settings_.driveCodeTag, 0x00, 0x00,
                                                   static_cast<uint8_t>(settings_.driveCode[0]),
                                                   static_cast<uint8_t>(settings_.driveCode[1]),
                                                   static_cast<uint8_t>(settings_.driveCode[2]), 0x00};

@@ -28,6 +28,7 @@ struct DriveSettings {
     bool discLoaded = true;
     bool page40Accepted = true;
     std::string driveCode;  // 3 chars answered by READ DRIVE CODE; empty: the drive has none
+    uint8_t driveCodeTag = 0x06;  // reply byte 1 that says a code follows
     uint32_t delayMs = 0;   // sleep before answering each command
     // false: keep neither out-data in the log nor the chunked image, only its
     // length (for measuring the program's own time and memory).

@@ -153,6 +153,18 @@ TEST_F(CommandSet, QueryDriveIdentity) {
     }
 }
 
+TEST_F(CommandSet, DriveCodeOnlyWhenTheReplySaysSo) {
+    sim::DriveSettings settings;
+    settings.page40Accepted = false;
+    settings.driveCode = "ABC";
+    settings.driveCodeTag = 0x05;  // the drive answers, but not with 00 06
+    settings.vendorSpecific = "inq";
+    AddDrive(settings);
+    QueryDriveIdentity(0);
+    EXPECT_STREQ(DriveIdentity.driveCode, "INQ");
+    EXPECT_FALSE(DriveIdentity.codeReadDirectly);
+}
+
 TEST_F(CommandSet, CheckDiscLoaded) {
     const struct Case {
         bool disc;
