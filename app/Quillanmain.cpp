@@ -271,7 +271,16 @@ RunFlags TMainForm::Flags() const {
     return flags;
 }
 
-void TMainForm::ToolButton2Click() { StartDownload(*this, Flags(), SelectedDevice()); }
+void TMainForm::ToolButton2Click() {
+    // With no drive listed there is no device to flash: index 0 of the
+    // device table would be whatever answers first, perhaps not an optical
+    // drive at all. (A file can still be accepted then, under -NOCHECK.)
+    if (driveListCount == 0) {
+        ShowBox("DRIVE NOT FOUND!!", kMessageCaption, BoxIcon::Error, true, true);
+        return;
+    }
+    StartDownload(*this, Flags(), SelectedDevice());
+}
 
 void TMainForm::Timer1Timer() { ProgressTick(*this, Flags()); }
 

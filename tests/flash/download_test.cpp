@@ -472,6 +472,25 @@ TEST_F(Download, AutoStartModeSkipsTheDiscCheck) {
     EXPECT_EQ(Sent(drive), Lines{kChunkFirst});
 }
 
+TEST_F(Download, NoDriveListedNothingIsSent) {
+    // A hard disk at adapter 0, target 0 answers everything but is no drive of ours.
+    sim::DriveSettings disk;
+    disk.deviceType = 0x00;
+    disk.driveCode = "XDA";
+    sim::SimDrive* hardDisk = AddDrive(0, 0, disk);
+    host.commandLine = "q.exe -NOCHECK";
+    Create();
+    file_ = std::make_unique<testing::TempFile>(testing::ChunkedFile(Info(), 2, 16));
+    backend.nextOpenPath = file_->Path();
+    form->ToolButton1Click();
+    ASSERT_NE(FirmwareImage.Size, 0);  // accepted: -NOCHECK skips the model check
+    const size_t probes = hardDisk->Log().size();
+    form->ToolButton2Click();
+    EXPECT_EQ(hardDisk->Log().size(), probes);
+    EXPECT_EQ(MessageTexts().back(), "DRIVE NOT FOUND!!");
+    EXPECT_EQ(host.workersStarted, 0);
+}
+
 TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("quillan-result-" + std::to_string(std::rand()));
