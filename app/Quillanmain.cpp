@@ -1,20 +1,13 @@
 #include "app/Quillanmain.h"
 
-#include "app/Quillanabout.h"
-#include "app/command_line.h"
-#include "app/jpeg_decoder.h"
-#include "app/picture_file.h"
 #include <cstdio>
-#include <cstring>
 
+#include "app/command_line.h"
 #include "drive/command_set.h"
-#include "drive/device_table.h"
 #include "drive/discovery.h"
-#include "drive/transport.h"
-#include "firmware/compatibility.h"
+#include "firmware/firmware_image.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
-#include "firmware/firmware_image.h"
 #include "platform/host.h"
 
 namespace quillan {
@@ -24,7 +17,6 @@ using toolkit::Rgb;
 
 namespace {
 const char kTitle[] = "Quillan";
-const char kMessageCaption[] = "MESSAGE";
 const char kTestFolder[] = "C:\\FLASHTEST\\";
 }  // namespace
 
@@ -67,94 +59,6 @@ TMainForm::TMainForm(toolkit::Backend& backend)
     LoadPictures();
     WireSkin();
 }
-
-void TMainForm::LoadPictures() {
-    // A damaged background leaves the plain window colour, nothing worse.
-    const std::vector<uint8_t> jpeg = backend_.ResourceBytes("BACKGROUND");
-    DecodedPicture background;
-    if (DecodeJpeg(jpeg.data(), jpeg.size(), background) && background.width == 400 && background.height == 200)
-        Image1.SetPicture(background.width, background.height, std::move(background.rgb));
-    toolkit::Image* sprites[] = {&Image6, &Image7, &Image8, &Image9, &Image10, &Image11, &Image12, &Image13};
-    const char* names[] = {"IMAGE6", "IMAGE7", "IMAGE8", "IMAGE9", "IMAGE10", "IMAGE11", "IMAGE12", "IMAGE13"};
-    for (size_t i = 0; i < 8; ++i) {
-        const std::vector<uint8_t> ppm = backend_.ResourceBytes(names[i]);
-        DecodedPicture sprite;
-        if (DecodePpm(ppm.data(), ppm.size(), sprite, 64))
-            sprites[i]->SetPicture(sprite.width, sprite.height, std::move(sprite.rgb));
-    }
-}
-
-void TMainForm::WireSkin() {
-    using toolkit::MouseButton;
-    toolkit::Image* buttons[] = {&Image2, &Image3, &Image4, &Image5};
-    const char* hints[] = {"Download File Open", "Start Download", "About Quillan", "Exit"};
-    using Handler = void (TMainForm::*)();
-    const Handler moves[] = {&TMainForm::Image2MouseMove, &TMainForm::Image3MouseMove,
-                             &TMainForm::Image4MouseMove, &TMainForm::Image5MouseMove};
-    const Handler downs[] = {&TMainForm::Image2MouseDown, &TMainForm::Image3MouseDown,
-                             &TMainForm::Image4MouseDown, &TMainForm::Image5MouseDown};
-    const Handler ups[] = {&TMainForm::Image2MouseUp, &TMainForm::Image3MouseUp, &TMainForm::Image4MouseUp,
-                           &TMainForm::Image5MouseUp};
-    for (int i = 0; i < kSkinButtonCount; ++i) {
-        buttons[i]->transparent = true;
-        buttons[i]->hint = hints[i];
-        buttons[i]->onMouseMove = [this, h = moves[i]](int, int) { (this->*h)(); };
-        buttons[i]->onMouseDown = [this, h = downs[i]](MouseButton, int, int) { (this->*h)(); };
-        buttons[i]->onMouseUp = [this, h = ups[i]](MouseButton, int, int) { (this->*h)(); };
-    }
-    Image2.onClick = [this] { ToolButton1Click(); };
-    Image3.onClick = [this] { ToolButton2Click(); };
-    Image4.onClick = [this] { ToolButton3Click(); };
-    Image5.onClick = [this] { Image5Click(); };
-    Image1.onMouseMove = [this](int, int) { Image1MouseMove(); };
-    Image1.onMouseDown = [this](MouseButton b, int, int) { FormMouseDown(b); };
-    backend_.onFormMouseDown = [this](MouseButton b) { FormMouseDown(b); };
-    backend_.onKeyDown = [this](uint16_t key) { FormKeyDown(key); };
-}
-
-toolkit::Image& TMainForm::ButtonImage(int button) {
-    toolkit::Image* images[] = {&Image2, &Image3, &Image4, &Image5};
-    return *images[button];
-}
-
-void TMainForm::ShowFace(int button, bool highlight) {
-    toolkit::Image* highlights[] = {&Image6, &Image7, &Image8, &Image12};
-    toolkit::Image* normals[] = {&Image9, &Image10, &Image11, &Image13};
-    ButtonImage(button).CopyPictureFrom(highlight ? *highlights[button] : *normals[button]);
-}
-
-void TMainForm::MoveButton(int button, int left, int top) { ButtonImage(button).SetPosition(left, top); }
-
-void TMainForm::Image1MouseMove() { buttons_.MouseMoveOverBackground(); }
-void TMainForm::Image2MouseMove() { buttons_.MouseMoveOverButton(0); }
-void TMainForm::Image3MouseMove() { buttons_.MouseMoveOverButton(1); }
-void TMainForm::Image4MouseMove() { buttons_.MouseMoveOverButton(2); }
-void TMainForm::Image5MouseMove() { buttons_.MouseMoveOverButton(3); }
-void TMainForm::Image2MouseDown() { buttons_.MouseDown(0); }
-void TMainForm::Image3MouseDown() { buttons_.MouseDown(1); }
-void TMainForm::Image4MouseDown() { buttons_.MouseDown(2); }
-void TMainForm::Image5MouseDown() { buttons_.MouseDown(3); }
-void TMainForm::Image2MouseUp() { buttons_.MouseUp(0); }
-void TMainForm::Image3MouseUp() { buttons_.MouseUp(1); }
-void TMainForm::Image4MouseUp() { buttons_.MouseUp(2); }
-void TMainForm::Image5MouseUp() { buttons_.MouseUp(3); }
-
-void TMainForm::Timer2Timer() {
-    int dx = 0, dy = 0;
-    backend_.CursorOffset(dx, dy);
-    buttons_.HoverResetTick(dx, dy);
-}
-
-void TMainForm::FormMouseDown(toolkit::MouseButton) {
-    // No title bar: the whole panel drags, with any mouse button.
-    backend_.BeginWindowDrag();
-}
-
-void TMainForm::ToolButton3Click() {
-    if (AboutForm != nullptr) AboutForm->Form().ShowModal();
-}
-
-void TMainForm::Image5Click() { backend_.CloseMainWindow(); }
 
 int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon icon,
                        bool systemModal, bool owned) {
@@ -261,178 +165,6 @@ void TMainForm::FormShow() {
 void TMainForm::Timer3Timer() {
     Timer3.SetEnabled(false);
     ToolButton2Click();
-}
-
-RunFlags TMainForm::Flags() const {
-    RunFlags flags;
-    flags.testMode = testMode;
-    flags.liveMode = liveMode;
-    flags.ntPlatform = ntPlatform;
-    return flags;
-}
-
-void TMainForm::ToolButton2Click() {
-    // With no drive listed there is no device to flash: index 0 of the
-    // device table would be whatever answers first, perhaps not an optical
-    // drive at all. (A file can still be accepted then, under -NOCHECK.)
-    if (driveListCount == 0) {
-        ShowBox("DRIVE NOT FOUND!!", kMessageCaption, BoxIcon::Error, true, true);
-        return;
-    }
-    StartDownload(*this, Flags(), SelectedDevice());
-}
-
-void TMainForm::Timer1Timer() { ProgressTick(*this, Flags()); }
-
-void TMainForm::Show(const Notice& notice) {
-    ShowBox(notice.text, notice.caption.c_str(), notice.errorIcon ? BoxIcon::Error : BoxIcon::None,
-            notice.systemModal, notice.owned);
-}
-
-void TMainForm::SetStatus(const std::string& text) { StaticText5.SetText(text); }
-
-int TMainForm::Progress() const { return ProgressBar1.Position(); }
-
-void TMainForm::SetProgress(int position) { ProgressBar1.SetPosition(position); }
-
-void TMainForm::ProcessMessages() { backend_.ProcessMessages(); }
-
-void TMainForm::SetProgressTimer(bool enabled) { Timer1.SetEnabled(enabled); }
-
-void TMainForm::CloseMainWindow() { backend_.CloseMainWindow(); }
-
-void TMainForm::FillDriveList() {
-    for (uint8_t device = 0; device < TheDeviceTable.driveCount; ++device) {
-        // A drive that does not answer is left out, without a word.
-        if (SendInquiry(device, 12) != kStatusGood) continue;
-        CommandData[36] = 0;
-        const char* text = reinterpret_cast<const char*>(CommandData + 8);
-        ComboBox1.AddItem(std::string(text, strnlen(text, 28)));
-        listToDevice[driveListCount] = device;
-        ++driveListCount;
-    }
-}
-
-void TMainForm::RecomputeDriveFlags() {
-    // The last INQUIRY reply QueryDriveIdentity received is still in the buffer.
-    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
-    K300ComDrive = IsK300ComDrive(CommandData);
-}
-
-void TMainForm::StartupSelection() {
-    if (driveListCount == 0) return;
-    selectedDrive = 0;
-    ComboBox1.SetItemIndex(0);
-    K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
-    QueryDriveIdentity(SelectedDevice());
-    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
-}
-
-void TMainForm::MatchStartupFile() {
-    for (uint8_t entry = 0; entry < driveListCount; ++entry) {
-        QueryDriveIdentity(listToDevice[entry]);
-        if (!FitsAtStartup(DriveIdentity, FirmwareImage)) continue;
-        selectedDrive = entry;
-        ComboBox1.SetItemIndex(entry);
-        RecomputeDriveFlags();
-        if (RefusedAtStartup(DriveIdentity)) break;
-        ShowStartupMatch();
-        return;
-    }
-    // No drive fits: the file is dropped without a word and entry 0 is
-    // selected again, described by its own data.
-    FirmwareImage.Size = 0;
-    FirmwareImage.StartupReady = false;
-    if (driveListCount == 0) return;
-    selectedDrive = 0;
-    ComboBox1.SetItemIndex(0);
-    QueryDriveIdentity(SelectedDevice());
-    RecomputeDriveFlags();
-}
-
-void TMainForm::ShowStartupMatch() {
-    char download[200];
-    std::snprintf(download, sizeof(download), "%s (%d K)", FirmwareImage.Path.c_str(),
-                  static_cast<int>(FirmwareImage.Size / 1024));
-    StaticText1.SetText(FirmwareImage.Model);
-    StaticText2.SetText(DriveIdentity.driveRevision);
-    StaticText3.SetText(FirmwareImage.Revision);
-    StaticText4.SetText(download);
-    StaticText5.SetText("READY");
-}
-
-void TMainForm::ResetFileFields() {
-    StaticText1.SetText("");
-    StaticText2.SetText("");
-    StaticText3.SetText("");
-    StaticText4.SetText("Not Open");
-    StaticText5.SetText("");
-}
-
-void TMainForm::ComboBox1Change() {
-    const int index = ComboBox1.ItemIndex();
-    if (index < 0 || index >= driveListCount || index == selectedDrive) return;
-    selectedDrive = static_cast<uint8_t>(index);
-    ResetFileFields();
-    // A file opened for the previous drive must be opened again.
-    FirmwareImage.Size = 0;
-    // The item's text stands for the drive until it has answered; a short
-    // text (a zero byte in the drive's fields) is padded with blanks so that
-    // model and revision keep their widths.
-    std::string item = ComboBox1.Items()[selectedDrive];
-    item.resize(28, ' ');
-    std::memcpy(DriveIdentity.driveModel, item.data(), 24);
-    DriveIdentity.driveModel[24] = '\0';
-    std::memcpy(DriveIdentity.driveRevision, item.data() + 24, 4);
-    DriveIdentity.driveRevision[4] = '\0';
-    ShowBox(DriveIdentity.driveModel, "Change Drive", BoxIcon::None, true, true);
-    QueryDriveIdentity(SelectedDevice());
-    RecomputeDriveFlags();
-}
-
-void TMainForm::ToolButton1Click() {
-    if (!OpenDialog1.Execute()) return;
-    const std::string& chosen = OpenDialog1.FileName();
-    const size_t slash = chosen.find_last_of("\\/:");
-    std::string displayName = slash == std::string::npos ? chosen : chosen.substr(slash + 1);
-    for (char& c : displayName)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    FirmwareImage.Path = chosen;
-    if (!ReadFirmwareFile(FirmwareImage.Path, [this](const std::string& text) {
-            ShowBox(text, kMessageCaption, BoxIcon::Error, true, true);
-        }))
-        return;
-    CheckOpenedFile(displayName);
-}
-
-void TMainForm::CheckOpenedFile(const std::string& displayName) {
-    const DriveFlags flags{BootFirmwareDrive, K300ComDrive};
-    const OpenVerdict verdict = CheckOpenedFileRules(DriveIdentity, flags, FirmwareImage, noCheckMode);
-    if (verdict != OpenVerdict::Accept) {
-        ShowBox(RefusalText(verdict), kMessageCaption, BoxIcon::Error, false, true);
-    }
-    if (verdict != OpenVerdict::Accept && verdict != OpenVerdict::AcceptOlderThanDrive) {
-        ResetFileFields();
-        FirmwareImage.Size = 0;
-        return;
-    }
-    // The length on disk, before any boot block was split off.
-    const int32_t fileLength = FirmwareImage.Size + (FirmwareImage.Trimmed ? 65536 : 0);
-    char download[200];
-    std::snprintf(download, sizeof(download), "%s (%d K)", displayName.c_str(),
-                  static_cast<int>(fileLength / 1024));
-    StaticText1.SetText(FirmwareImage.Model);
-    StaticText2.SetText(DriveIdentity.driveRevision);
-    StaticText3.SetText(FirmwareImage.Revision);
-    StaticText4.SetText(download);
-    StaticText5.SetText("Ready");
-}
-
-void TMainForm::FormKeyDown(uint16_t key) {
-    constexpr uint16_t kF9 = 0x78;
-    if (key != kF9 || FirmwareImage.Size == 0) return;
-    ShowBox(DownloadInfoText(FirmwareImage.ChunkKb, FirmwareImage.ChunkCount), kMessageCaption,
-            BoxIcon::None, true, true);
 }
 
 }  // namespace quillan

@@ -14,6 +14,9 @@
 
 namespace quillan {
 
+// The caption of the program's message boxes.
+inline constexpr char kMessageCaption[] = "MESSAGE";
+
 class TAboutForm;
 
 class TMainForm : public DownloadWindow, private SkinButtons::Painter {

@@ -1,0 +1,48 @@
+// TMainForm: the download command and what the download changes on the window.
+#include "app/Quillanmain.h"
+
+#include "flash/download.h"
+
+namespace quillan {
+
+using toolkit::BoxIcon;
+
+RunFlags TMainForm::Flags() const {
+    RunFlags flags;
+    flags.testMode = testMode;
+    flags.liveMode = liveMode;
+    flags.ntPlatform = ntPlatform;
+    return flags;
+}
+
+void TMainForm::ToolButton2Click() {
+    // With no drive listed there is no device to flash: index 0 of the
+    // device table would be whatever answers first, perhaps not an optical
+    // drive at all. (A file can still be accepted then, under -NOCHECK.)
+    if (driveListCount == 0) {
+        ShowBox("DRIVE NOT FOUND!!", kMessageCaption, BoxIcon::Error, true, true);
+        return;
+    }
+    StartDownload(*this, Flags(), SelectedDevice());
+}
+
+void TMainForm::Timer1Timer() { ProgressTick(*this, Flags()); }
+
+void TMainForm::Show(const Notice& notice) {
+    ShowBox(notice.text, notice.caption.c_str(), notice.errorIcon ? BoxIcon::Error : BoxIcon::None,
+            notice.systemModal, notice.owned);
+}
+
+void TMainForm::SetStatus(const std::string& text) { StaticText5.SetText(text); }
+
+int TMainForm::Progress() const { return ProgressBar1.Position(); }
+
+void TMainForm::SetProgress(int position) { ProgressBar1.SetPosition(position); }
+
+void TMainForm::ProcessMessages() { backend_.ProcessMessages(); }
+
+void TMainForm::SetProgressTimer(bool enabled) { Timer1.SetEnabled(enabled); }
+
+void TMainForm::CloseMainWindow() { backend_.CloseMainWindow(); }
+
+}  // namespace quillan

@@ -1,0 +1,106 @@
+// TMainForm: the drive list, the selected drive and the start-up match.
+#include "app/Quillanmain.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "drive/command_set.h"
+#include "drive/device_table.h"
+#include "drive/transport.h"
+#include "firmware/compatibility.h"
+#include "firmware/firmware_image.h"
+
+namespace quillan {
+
+using toolkit::BoxIcon;
+
+void TMainForm::FillDriveList() {
+    for (uint8_t device = 0; device < TheDeviceTable.driveCount; ++device) {
+        // A drive that does not answer is left out, without a word.
+        if (SendInquiry(device, 12) != kStatusGood) continue;
+        CommandData[36] = 0;
+        const char* text = reinterpret_cast<const char*>(CommandData + 8);
+        ComboBox1.AddItem(std::string(text, strnlen(text, 28)));
+        listToDevice[driveListCount] = device;
+        ++driveListCount;
+    }
+}
+
+void TMainForm::RecomputeDriveFlags() {
+    // The last INQUIRY reply QueryDriveIdentity received is still in the buffer.
+    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+    K300ComDrive = IsK300ComDrive(CommandData);
+}
+
+void TMainForm::StartupSelection() {
+    if (driveListCount == 0) return;
+    selectedDrive = 0;
+    ComboBox1.SetItemIndex(0);
+    K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
+    QueryDriveIdentity(SelectedDevice());
+    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+}
+
+void TMainForm::MatchStartupFile() {
+    for (uint8_t entry = 0; entry < driveListCount; ++entry) {
+        QueryDriveIdentity(listToDevice[entry]);
+        if (!FitsAtStartup(DriveIdentity, FirmwareImage)) continue;
+        selectedDrive = entry;
+        ComboBox1.SetItemIndex(entry);
+        RecomputeDriveFlags();
+        if (RefusedAtStartup(DriveIdentity)) break;
+        ShowStartupMatch();
+        return;
+    }
+    // No drive fits: the file is dropped without a word and entry 0 is
+    // selected again, described by its own data.
+    FirmwareImage.Size = 0;
+    FirmwareImage.StartupReady = false;
+    if (driveListCount == 0) return;
+    selectedDrive = 0;
+    ComboBox1.SetItemIndex(0);
+    QueryDriveIdentity(SelectedDevice());
+    RecomputeDriveFlags();
+}
+
+void TMainForm::ShowStartupMatch() {
+    char download[200];
+    std::snprintf(download, sizeof(download), "%s (%d K)", FirmwareImage.Path.c_str(),
+                  static_cast<int>(FirmwareImage.Size / 1024));
+    StaticText1.SetText(FirmwareImage.Model);
+    StaticText2.SetText(DriveIdentity.driveRevision);
+    StaticText3.SetText(FirmwareImage.Revision);
+    StaticText4.SetText(download);
+    StaticText5.SetText("READY");
+}
+
+void TMainForm::ResetFileFields() {
+    StaticText1.SetText("");
+    StaticText2.SetText("");
+    StaticText3.SetText("");
+    StaticText4.SetText("Not Open");
+    StaticText5.SetText("");
+}
+
+void TMainForm::ComboBox1Change() {
+    const int index = ComboBox1.ItemIndex();
+    if (index < 0 || index >= driveListCount || index == selectedDrive) return;
+    selectedDrive = static_cast<uint8_t>(index);
+    ResetFileFields();
+    // A file opened for the previous drive must be opened again.
+    FirmwareImage.Size = 0;
+    // The item's text stands for the drive until it has answered; a short
+    // text (a zero byte in the drive's fields) is padded with blanks so that
+    // model and revision keep their widths.
+    std::string item = ComboBox1.Items()[selectedDrive];
+    item.resize(28, ' ');
+    std::memcpy(DriveIdentity.driveModel, item.data(), 24);
+    DriveIdentity.driveModel[24] = '\0';
+    std::memcpy(DriveIdentity.driveRevision, item.data() + 24, 4);
+    DriveIdentity.driveRevision[4] = '\0';
+    ShowBox(DriveIdentity.driveModel, "Change Drive", BoxIcon::None, true, true);
+    QueryDriveIdentity(SelectedDevice());
+    RecomputeDriveFlags();
+}
+
+}  // namespace quillan
