@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config libgtest-dev libjpeg62-turbo-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 nasm dpkg-dev
-  wine wine32:i386 wine64 xvfb xdotool imagemagick
+  wine wine32:i386 wine64 xvfb xdotool imagemagick file procps
 )
 
 need_i386=0
