@@ -572,6 +572,9 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
         break;
     }
     case WM_CLOSE:
+        // Closing while the drive is being written (Alt+F4) would leave it
+        // half flashed: the download holds the mouse until its end.
+        if (window == mainWindow_ && downloadCapture_) return 0;
         if (surface != surfaces_.end() && surface->second.form != nullptr) {
             surface->second.form->Hide();  // a dialog form is only hidden, never destroyed
             return 0;
