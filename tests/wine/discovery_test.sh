@@ -35,18 +35,22 @@ expected="ha=0 target=0 ha=0 target=1 ha=0 target=2 ha=0 target=3 ha=0 target=4 
 # 2. The outline: notches and rounded corners lie outside the window.
 window=$(main_window)
 eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root "$WORK/window.png"
 pixel() { convert "$WORK/window.png" -format "%[pixel:p{$1,$2}]" info:; }
 # Xvfb's root window is black where no window covers it.
 outside="srgb(0,0,0)"
-for spot in "200 2" "200 197" "2 100" "397 100" "1 1" "398 198"; do
-  set -- $spot
-  [ "$(pixel $((X + $1)) $((Y + $2)))" = "$outside" ] || fail "($1,$2) is inside the window"
-done
-for spot in "60 3" "200 10" "10 100" "390 160"; do
-  set -- $spot
-  [ "$(pixel $((X + $1)) $((Y + $2)))" != "$outside" ] || fail "($1,$2) should be inside the window"
-done
+outline_ok() {
+  import -window root "$WORK/window.png" || return 1
+  for spot in "200 2" "200 197" "2 100" "397 100" "1 1" "398 198"; do
+    set -- $spot
+    [ "$(pixel $((X + $1)) $((Y + $2)))" = "$outside" ] || { echo "($1,$2) is inside the window"; return 1; }
+  done
+  for spot in "60 3" "200 10" "10 100" "390 160"; do
+    set -- $spot
+    [ "$(pixel $((X + $1)) $((Y + $2)))" != "$outside" ] || { echo "($1,$2) should be inside the window"; return 1; }
+  done
+}
+# Polled: the window may not have painted yet.
+wait_for 10 outline_ok || fail "outline: $(outline_ok)"
 
 # 3. A second start brings the first forward and does nothing else.
 lines_before=$(wc -l < "$WORK/sim.log")

@@ -21,14 +21,17 @@ sprite_pixel() { convert "$sprites/$1.ppm" -format "%[pixel:p{$2,$3}]" info:; }
 
 # The pointer starts away from the buttons.
 xdotool mousemove $((X + 200)) $((Y + 190))
-sleep 0.5
-shot plain
-# The background picture, not the plain window colour, is under the buttons.
+# The background picture, not the plain window colour, is under the buttons
+# (polled: the window may not have painted yet).
 navy="srgb(6,32,64)"
-for spot in "21 20" "49 20" "375 20" "200 180"; do
-  set -- $spot
-  [ "$(pixel plain $((X + $1)) $((Y + $2)))" != "$navy" ] || fail "($1,$2) shows the plain colour"
-done
+drawn() {
+  shot plain || return 1
+  for spot in "21 20" "49 20" "375 20" "200 180"; do
+    set -- $spot
+    [ "$(pixel plain $((X + $1)) $((Y + $2)))" != "$navy" ] || return 1
+  done
+}
+wait_for 10 drawn || fail "the background picture is not drawn"
 
 # Hover over the "Start Download" button: its highlight sprite is drawn.
 xdotool mousemove $((X + 36 + 13)) $((Y + 8 + 12))
@@ -61,8 +64,7 @@ xdotool mousemove $((X + 300)) $((Y + 185)) mousedown 3
 xdotool mousemove $((X + 340)) $((Y + 215))
 sleep 0.3
 xdotool mouseup 3
-sleep 0.5
-geometry
-[ "$X" = $((before_x + 40)) ] && [ "$Y" = $((before_y + 30)) ] || fail "dragged to $X,$Y from $before_x,$before_y"
+moved() { geometry; [ "$X" = $((before_x + 40)) ] && [ "$Y" = $((before_y + 30)) ]; }
+wait_for 5 moved || fail "dragged to $X,$Y from $before_x,$before_y"
 stop_program "$WORK/run/quillan.exe"
 echo "PASS: skinned window under Wine"
