@@ -115,6 +115,8 @@ private:
     void ShowStartupMatch();
     void CheckOpenedFile(const std::string& displayName);
     void ResetFileFields();
+    // The five fields for a loaded file: its name and size in KB, and a status.
+    void ShowFileFields(const std::string& fileName, int32_t kilobytes, const char* status);
     void StartupDiscCheck();
     RunFlags Flags() const;
     void RecomputeDriveFlags();

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "drive/ascii_upper.h"
+
 namespace quillan {
 
 std::string CommandLineWord(const char* commandLine, int n) {
@@ -9,8 +11,7 @@ std::string CommandLineWord(const char* commandLine, int n) {
     const size_t length = commandLine == nullptr ? 0 : strnlen(commandLine, sizeof(buffer) - 1);
     if (length != 0) std::memcpy(buffer, commandLine, length);
     buffer[length] = '\0';
-    for (size_t i = 0; i < length; ++i)
-        if (buffer[i] >= 'a' && buffer[i] <= 'z') buffer[i] = static_cast<char>(buffer[i] - 'a' + 'A');
+    UpperCaseAscii(buffer);
 
     int word = -1;
     size_t i = 0;

@@ -63,15 +63,16 @@ void TMainForm::MatchStartupFile() {
     RecomputeDriveFlags();
 }
 
-void TMainForm::ShowStartupMatch() {
+void TMainForm::ShowStartupMatch() { ShowFileFields(FirmwareImage.Path, FirmwareImage.Size / 1024, "READY"); }
+
+void TMainForm::ShowFileFields(const std::string& fileName, int32_t kilobytes, const char* status) {
     char download[200];
-    std::snprintf(download, sizeof(download), "%s (%d K)", FirmwareImage.Path.c_str(),
-                  static_cast<int>(FirmwareImage.Size / 1024));
+    std::snprintf(download, sizeof(download), "%s (%d K)", fileName.c_str(), static_cast<int>(kilobytes));
     StaticText1.SetText(FirmwareImage.Model);
     StaticText2.SetText(DriveIdentity.driveRevision);
     StaticText3.SetText(FirmwareImage.Revision);
     StaticText4.SetText(download);
-    StaticText5.SetText("READY");
+    StaticText5.SetText(status);
 }
 
 void TMainForm::ResetFileFields() {

@@ -1,8 +1,7 @@
 // TMainForm: opening a firmware file by hand, its checks, and F9.
 #include "app/Quillanmain.h"
 
-#include <cstdio>
-
+#include "drive/ascii_upper.h"
 #include "firmware/compatibility.h"
 #include "firmware/firmware_image.h"
 #include "firmware/firmware_reader.h"
@@ -16,8 +15,7 @@ void TMainForm::ToolButton1Click() {
     const std::string& chosen = OpenDialog1.FileName();
     const size_t slash = chosen.find_last_of("\\/:");
     std::string displayName = slash == std::string::npos ? chosen : chosen.substr(slash + 1);
-    for (char& c : displayName)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    UpperCaseAscii(displayName);
     FirmwareImage.Path = chosen;
     if (!ReadFirmwareFile(FirmwareImage.Path, [this](const std::string& text) {
             ShowBox(text, kMessageCaption, BoxIcon::Error, true, true);
@@ -39,14 +37,7 @@ void TMainForm::CheckOpenedFile(const std::string& displayName) {
     }
     // The length on disk, before any boot block was split off.
     const int32_t fileLength = FirmwareImage.Size + (FirmwareImage.Trimmed ? 65536 : 0);
-    char download[200];
-    std::snprintf(download, sizeof(download), "%s (%d K)", displayName.c_str(),
-                  static_cast<int>(fileLength / 1024));
-    StaticText1.SetText(FirmwareImage.Model);
-    StaticText2.SetText(DriveIdentity.driveRevision);
-    StaticText3.SetText(FirmwareImage.Revision);
-    StaticText4.SetText(download);
-    StaticText5.SetText("Ready");
+    ShowFileFields(displayName, fileLength / 1024, "Ready");
 }
 
 void TMainForm::FormKeyDown(uint16_t key) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "drive/ascii_upper.h"
 #include "drive/transport.h"
 #include "platform/host.h"
 
@@ -19,11 +20,6 @@ uint8_t ReadDriveCodeTemplate[12] = {0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0
 DriveIdentityRecord DriveIdentity = {};
 
 namespace {
-
-void UpperCase(char* text) {
-    for (; *text != '\0'; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-}
 
 // Model and revision from the INQUIRY reply now in CommandData.
 void TakeModelAndRevision() {
@@ -110,7 +106,7 @@ int QueryDriveIdentity(uint8_t device) {
         if (!DriveIdentity.codeReadDirectly) std::memcpy(DriveIdentity.driveCode, CommandData + 36, 3);
     }
     DriveIdentity.driveCode[3] = '\0';
-    UpperCase(DriveIdentity.driveCode);
+    UpperCaseAscii(DriveIdentity.driveCode);
     return 1;
 }
 

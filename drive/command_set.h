@@ -10,7 +10,6 @@ namespace quillan {
 
 constexpr uint32_t kCommandDataSize = 65536;
 constexpr uint32_t kInquiryReplyLength = 96;
-constexpr uint32_t kProbeReplyLength = 36;
 
 // The one buffer through which every command (but discovery's probe) sends or
 // receives its data, and the templates whose variable bytes are set per send.

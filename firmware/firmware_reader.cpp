@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "drive/ascii_upper.h"
 #include "firmware/firmware_image.h"
 
 namespace quillan {
@@ -36,11 +37,6 @@ const Substitution kSubstitutions[] = {
     {"HALVERN CD-R/RW XW-710F ", "FC", "OSTRANDE CD-RW KR5124E  "},
     {"HALVERN CD-R/RW XW-710B ", "BQ", "ZUL     CD-R/RW XW-710B "},
 };
-
-void UpperCase(char* text) {
-    for (; *text != '\0'; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-}
 
 // Reads exactly `count` bytes at `offset`; a short read is a failure.
 bool ReadAt(std::FILE* file, long offset, uint8_t* into, size_t count) {
@@ -125,7 +121,7 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
         FirmwareImage.Code[0] = static_cast<char>(block[24]);
         FirmwareImage.Code[1] = static_cast<char>(block[25]);
         FirmwareImage.Code[2] = ' ';
-        UpperCase(FirmwareImage.Code);
+        UpperCaseAscii(FirmwareImage.Code);
         if (std::memcmp(FirmwareImage.Model, kBootBlockModel, 24) == 0 && L > kBootBlockThreshold) {
             FirmwareImage.Size = L - kBootBlockBytes;
             FirmwareImage.Trimmed = true;
@@ -139,7 +135,7 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
 
     FirmwareImage.SingleCommand = L == kSingleCommandFileSize;
     std::memcpy(FirmwareImage.Code, block + 32, 3);
-    UpperCase(FirmwareImage.Code);
+    UpperCaseAscii(FirmwareImage.Code);
     FirmwareImage.CodeCheck = block[30] == 4 ? 4 : 1;
     for (const Substitution& s : kSubstitutions) {
         if (std::memcmp(FirmwareImage.Model, s.model, 24) == 0 &&

@@ -46,7 +46,7 @@ void ShowError(DownloadWindow& window, const char* text) {
 int DmaCheck(DownloadWindow& window, uint8_t device) {
     // A drive without a recorded port position cannot be looked up; reading
     // past the list would take another drive's position.
-    if (device >= PortPositions.count || device >= 4) return kRegistryUnreadable;
+    if (device >= PortPositions.count) return kRegistryUnreadable;
     const int32_t position = PortPositions.positions[device];
     char key[] = "Hardware\\DeviceMap\\Scsi\\Scsi Port 1";
     key[sizeof(key) - 2] = static_cast<char>('0' + position / 2);
