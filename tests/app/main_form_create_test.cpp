@@ -1,6 +1,5 @@
 // FormCreate on the headless toolkit: its order, the window's shape, the
 // options and the no-drive path.
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "firmware/firmware_image.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
+#include "support/scratch_dir.h"
 #include "support/sim_machine.h"
 
 namespace quillan {
@@ -89,9 +89,7 @@ TEST_F(FormCreateTest, NoDriveFoundIsReportedAndNothingIsSent) {
 // there, under Wine it is the real test folder.
 TEST_F(FormCreateTest, TestModeTakesItsFileFromTheTestFolder) {
     const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path scratch =
-        std::filesystem::temp_directory_path() / ("quillan-formcreate-" + std::to_string(std::rand()));
-    std::filesystem::create_directories(scratch);
+    const std::filesystem::path scratch = testing::FreshScratchDir("quillan-formcreate");
     std::filesystem::current_path(scratch);
 #ifdef _WIN32
     std::filesystem::create_directories("C:\\FLASHTEST");

@@ -14,6 +14,7 @@
 #include "support/command_log.h"
 #include "support/firmware_files.h"
 #include "support/main_form_fixture.h"
+#include "support/scratch_dir.h"
 
 namespace quillan {
 namespace {
@@ -55,8 +56,7 @@ class Download : public testing::MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        scratch_ = std::filesystem::temp_directory_path() / ("quillan-dl-" + std::to_string(std::rand()));
-        std::filesystem::create_directories(scratch_);
+        scratch_ = testing::FreshScratchDir("quillan-dl");
         LiveResultPath = (scratch_ / "QUILLAN.TMP").string();
         TestResultPath = (scratch_ / "TEST.TMP").string();
         BusyFlag = 1;
@@ -492,9 +492,7 @@ TEST_F(Download, NoDriveListedNothingIsSent) {
 }
 
 TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("quillan-result-" + std::to_string(std::rand()));
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path folder = testing::FreshScratchDir("quillan-result");
     LiveResultPath = (folder / "LIVE.TMP").string();
     TestResultPath = (folder / "missing-folder" / "TEST.TMP").string();
     WriteResultLine("START\n", true, false);

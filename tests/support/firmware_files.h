@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "support/scratch_dir.h"
 
 namespace quillan::testing {
 
@@ -75,9 +76,8 @@ inline std::vector<uint8_t> MarkedFile(size_t length, const InfoBlock& info, uin
 class TempFile {
 public:
     explicit TempFile(const std::vector<uint8_t>& bytes, const std::string& name = "FW.BIN") {
-        static std::mt19937 random{std::random_device{}()};
-        folder_ = std::filesystem::temp_directory_path() / ("quillan-" + std::to_string(random()));
-        std::filesystem::create_directories(folder_);
+        static int made = 0;
+        folder_ = FreshScratchDir(("quillan-file" + std::to_string(++made)).c_str());
         path_ = (folder_ / name).string();
         std::FILE* file = std::fopen(path_.c_str(), "wb");
         if (file != nullptr) {
