@@ -11,7 +11,14 @@ if(WIN32)
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh start)
   add_test(NAME wine_session_stop
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-session.sh stop)
-  set(QUILLAN_WINE_ENV "QUILLAN_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  # A 64-bit tree runs under 64-bit Wine; the helpers read the choice from here.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(QUILLAN_WINE_ARCH win64)
+  else()
+    set(QUILLAN_WINE_ARCH win32)
+  endif()
+  file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${QUILLAN_WINE_ARCH}\n")
+  set(QUILLAN_WINE_ENV "QUILLAN_BUILD_DIR=${CMAKE_BINARY_DIR};QUILLAN_WINE_ARCH=${QUILLAN_WINE_ARCH}")
   set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine LABELS wine
                        ENVIRONMENT "${QUILLAN_WINE_ENV}")
   set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine LABELS wine

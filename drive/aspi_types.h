@@ -98,6 +98,13 @@ static_assert(sizeof(SRB_ExecSCSICmd) == 80, "SRB_ExecSCSICmd must be 80 packed 
 static_assert(offsetof(SRB_ExecSCSICmd, SRB_BufPointer) == 16, "SRB_BufPointer offset");
 static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 48, "CDBByte offset");
 static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 64, "SenseArea offset");
+#elif defined(_WIN64)
+// A 64-bit build keeps the packed field order; the three pointers widen.
+static_assert(sizeof(SRB_ExecSCSICmd) == 92, "SRB_ExecSCSICmd is 92 packed bytes in 64-bit");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_BufPointer) == 16, "SRB_BufPointer offset");
+static_assert(offsetof(SRB_ExecSCSICmd, SRB_PostProc) == 28, "SRB_PostProc offset");
+static_assert(offsetof(SRB_ExecSCSICmd, CDBByte) == 60, "CDBByte offset");
+static_assert(offsetof(SRB_ExecSCSICmd, SenseArea) == 76, "SenseArea offset");
 #endif
 
 // The two entry points of WNASPI32.DLL (C calling convention).

@@ -48,11 +48,10 @@ uint8_t AspiExecute(uint8_t hostAdapter, uint8_t target, const uint8_t* cdb, uin
 int PassThroughExecute(DeviceHandle device, const uint8_t* cdb, uint8_t cdbLength, uint8_t* data,
                        uint32_t transferLength, uint8_t direction) {
     PassThroughBlock block;
-    BuildPassThroughBlock(block, cdb, cdbLength,
-                          static_cast<uint32_t>(reinterpret_cast<uintptr_t>(data)), transferLength,
-                          direction);
+    BuildPassThroughBlock(block, kProgramPassThrough, cdb, cdbLength,
+                          reinterpret_cast<uintptr_t>(data), transferLength, direction);
     const bool submitted = SubmitPassThrough(device, block, data);
-    return PassThroughOutcome(block, submitted, data);
+    return PassThroughOutcome(block, kProgramPassThrough, submitted, data);
 }
 
 uint8_t SendDriveCommand(uint8_t driveIndex, const uint8_t* cdb, uint8_t cdbLength, uint8_t* data,

@@ -5,10 +5,28 @@
 # QUILLAN.TMP and restarts Windows (under Wine: ends the Wine session).
 # Screenshots and the drive's log land in out/demo/.
 set -euo pipefail
+# No step fails silently: say which one, and where its output went.
+trap 'echo "run.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 repo=$PWD
 scripts/setup.sh
-scripts/build.sh >/dev/null
+scripts/build.sh >/tmp/quillan-run-build.log 2>&1 || { tail -n 20 /tmp/quillan-run-build.log >&2; exit 1; }
+
+# The 32-bit exe is what people run; where this machine runs no 32-bit
+# programs the 64-bit build of the same sources stands in for it.
+. scripts/wine-kinds.sh
+if [ "$QUILLAN_CAN_WINE32" = 1 ]; then
+  tree=build/windows
+  export QUILLAN_WINE_ARCH=win32
+  echo "Using the 32-bit quillan.exe under 32-bit Wine."
+elif [ "$QUILLAN_CAN_WINE64" = 1 ]; then
+  tree=build/windows64
+  export QUILLAN_WINE_ARCH=win64
+  echo "This machine runs no 32-bit programs: using the 64-bit build of quillan.exe under 64-bit Wine."
+else
+  echo "run.sh: no Wine starts on this machine (neither /usr/lib/wine/wine nor /usr/lib/wine/wine64)" >&2
+  exit 1
+fi
 
 demo=$repo/out/demo
 rm -rf "$demo"
@@ -23,7 +41,7 @@ trap 'scripts/wine-session.sh stop' EXIT
 
 model="HALVERN DVD-ROM XD-340  "
 build/native/sim/make_sample_firmware "$demo/run/AUTORUN.BIN" "$model" "1.20" "XDA" 32 3 16
-cp build/windows/app/quillan.exe build/windows/sim/WNASPI32.DLL "$demo/run/"
+cp "$tree/app/quillan.exe" "$tree/sim/WNASPI32.DLL" "$demo/run/"
 cat > "$demo/drives.cfg" <<CFG
 log $demo/drive-log.txt
 image-dir $demo/images
@@ -45,11 +63,11 @@ page40 refuse
 disc no
 delay-ms 2500
 CFG
-timeout 30 wine reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+timeout 30 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
 
 echo "Running quillan.exe -LIVE in $demo/run (Windows 98 mode, simulated drives)..."
 (cd "$demo/run" && QUILLAN_SIM_CONFIG="$demo/drives.cfg" \
-  timeout 120 wine "$demo/run/quillan.exe" -LIVE </dev/null >"$demo/wine.out" 2>&1) &
+  timeout 120 "$QUILLAN_WINE" "$demo/run/quillan.exe" -LIVE </dev/null >"$demo/wine.out" 2>&1) &
 program=$!
 
 shot() { import -window root "$demo/$1.png" 2>/dev/null && echo "  screenshot $demo/$1.png"; }

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config libgtest-dev libjpeg62-turbo-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 nasm dpkg-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  nasm dpkg-dev
   wine wine32:i386 wine64 xvfb xdotool imagemagick file procps
 )
 

@@ -6,4 +6,4 @@ if [ ! -f "$QUILLAN_WINE_DIR/display" ]; then
   echo "wine-run: no Wine session; run scripts/wine-session.sh start (ctest does it)" >&2
   exit 1
 fi
-exec timeout -k 5 "${QUILLAN_WINE_TIMEOUT:-120}" wine "$@"
+exec timeout -k 5 "${QUILLAN_WINE_TIMEOUT:-120}" "$QUILLAN_WINE" "$@"

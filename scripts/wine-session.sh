@@ -10,12 +10,16 @@ log=$QUILLAN_WINE_DIR/session.log
 
 quiet() { "$@" </dev/null >>"$log" 2>&1; }
 
+# Whatever step fails says so, with the end of the session's log.
+trap 'echo "wine-session: failed: $BASH_COMMAND ($QUILLAN_WINE_ARCH)" >&2; tail -n 5 "$log" >&2 2>/dev/null || true' ERR
+
 make_template() {
   rm -rf "$template" "$template.tmp"
   mkdir -p "$QUILLAN_WINE_DIR" "$(dirname "$template")"
-  WINEPREFIX=$template.tmp quiet timeout 120 wineboot -i
+  # 64-bit: "failed to open ... syswow64\\rundll32.exe" in the log is harmless.
+  WINEPREFIX=$template.tmp quiet timeout 120 "$QUILLAN_WINE" wineboot.exe -i
   # No window manager under Xvfb: unmanaged windows close faster.
-  WINEPREFIX=$template.tmp quiet timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+  WINEPREFIX=$template.tmp quiet timeout 60 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
   WINEPREFIX=$template.tmp quiet timeout 60 wineserver -w
   mv "$template.tmp" "$template"
 }
@@ -32,7 +36,7 @@ start() {
     echo "$QUILLAN_HOST_DISPLAY" > "$QUILLAN_WINE_DIR/display"
     export DISPLAY=$QUILLAN_HOST_DISPLAY
     wineserver -p </dev/null >>"$log" 2>&1
-    quiet timeout 60 wine cmd /c exit
+    quiet timeout 60 "$QUILLAN_WINE" cmd /c exit
     return
   fi
   local n=${QUILLAN_DISPLAY_NUMBER:-}
@@ -47,7 +51,7 @@ start() {
   export DISPLAY=":$n"
   wineserver -p </dev/null >>"$log" 2>&1
   # Start the prefix's background services now, detached from our stdio.
-  quiet timeout 60 wine cmd /c exit
+  quiet timeout 60 "$QUILLAN_WINE" cmd /c exit
 }
 
 stop_quietly() {

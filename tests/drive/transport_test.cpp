@@ -1,5 +1,6 @@
 // The transport's contract: status values, and exactly which bytes of the
 // caller's buffer change on a failed command, on both transports.
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -110,55 +111,68 @@ TEST_F(AspiTransport, SendDriveCommandUsesTheTableEntry) {
     EXPECT_EQ(second->Log().size(), 1u);
 }
 
+// Both pointer sizes: the 32-bit program's 44-byte structure and the 64-bit
+// build's 56-byte one, every byte of the block.
 TEST(PassThroughBlock, EveryFieldTheProgramSets) {
     const uint8_t cdb[12] = {0xFF, 0x00, 0x01, 0x00, 0x00, 0xFF, 0, 0, 0, 0, 0, 0xAB};
-    struct Case {
+    struct Layout {
+        const PassThroughLayout* layout;
+        uint8_t length;
+        size_t pointerAt;
+        std::vector<uint8_t> pointer;  // 0x0000_7FFE_1234_5678 as it lands
+        size_t senseOffsetAt;
+        uint8_t senseOffset;
+        size_t cdbAt;
+    } layouts[] = {
+        {&kPassThrough32, 44, 20, {0x78, 0x56, 0x34, 0x12}, 24, 48, 28},
+        {&kPassThrough64, 56, 24, {0x78, 0x56, 0x34, 0x12, 0xFE, 0x7F, 0, 0}, 32, 56, 36},
+    };
+    struct Direction {
         uint8_t direction;
         uint8_t dataIn;
-    } cases[] = {{kDataIn, 1}, {kDataOut, 0}, {7, 0}};
-    for (const Case& c : cases) {
-        PassThroughBlock block;
-        std::memset(block, 0xEE, sizeof(block));
-        BuildPassThroughBlock(block, cdb, 12, 0x12345678, 0x8008, c.direction);
-        EXPECT_EQ(block[0], 44);
-        EXPECT_EQ(block[1], 0);
-        EXPECT_EQ(block[2], 0);  // ScsiStatus
-        EXPECT_EQ(block[3], 0);  // PathId
-        EXPECT_EQ(block[4], 1);  // TargetId
-        EXPECT_EQ(block[5], 0);  // Lun
-        EXPECT_EQ(block[6], 12);
-        EXPECT_EQ(block[7], 24);
-        EXPECT_EQ(block[8], c.dataIn);
-        const uint8_t transfer[4] = {0x08, 0x80, 0x00, 0x00};
-        EXPECT_EQ(std::memcmp(block + 12, transfer, 4), 0);
-        const uint8_t timeout[4] = {60, 0, 0, 0};
-        EXPECT_EQ(std::memcmp(block + 16, timeout, 4), 0);
-        const uint8_t address[4] = {0x78, 0x56, 0x34, 0x12};
-        EXPECT_EQ(std::memcmp(block + 20, address, 4), 0);
-        const uint8_t senseOffset[4] = {48, 0, 0, 0};
-        EXPECT_EQ(std::memcmp(block + 24, senseOffset, 4), 0);
-        EXPECT_EQ(std::memcmp(block + 28, cdb, 12), 0);
-        for (size_t i = 40; i < kPassThroughBlockSize; ++i) EXPECT_EQ(block[i], 0) << i;
+    } directions[] = {{kDataIn, 1}, {kDataOut, 0}, {7, 0}};
+    for (const Layout& l : layouts) {
+        for (const Direction& d : directions) {
+            PassThroughBlock block;
+            std::memset(block, 0xEE, sizeof(block));
+            BuildPassThroughBlock(block, *l.layout, cdb, 12, 0x7FFE12345678ull, 0x8008, d.direction);
+            std::vector<uint8_t> expected(kPassThroughBlockSize, 0);
+            expected[0] = l.length;
+            expected[4] = 1;  // TargetId
+            expected[6] = 12;
+            expected[7] = 24;
+            expected[8] = d.dataIn;
+            expected[12] = 0x08;  // transfer length 0x8008
+            expected[13] = 0x80;
+            expected[16] = 60;  // seconds
+            std::copy(l.pointer.begin(), l.pointer.end(), expected.begin() + l.pointerAt);
+            expected[l.senseOffsetAt] = l.senseOffset;
+            std::copy(cdb, cdb + 12, expected.begin() + l.cdbAt);
+            EXPECT_EQ(std::vector<uint8_t>(block, block + kPassThroughBlockSize), expected)
+                << "structure of " << int(l.length) << " bytes, direction " << int(d.direction);
+        }
     }
 }
 
 TEST(PassThroughBlock, OutcomeAndSenseCopy) {
-    PassThroughBlock block = {};
-    block[48 + 2] = 0x05;
-    block[48 + 12] = 0x26;
-    block[48 + 13] = 0x01;
-    const std::vector<uint8_t> before = Pattern(32768);
+    for (const PassThroughLayout* layout : {&kPassThrough32, &kPassThrough64}) {
+        PassThroughBlock block = {};
+        block[layout->sense + 2] = 0x05;
+        block[layout->sense + 12] = 0x26;
+        block[layout->sense + 13] = 0x01;
+        const std::vector<uint8_t> before = Pattern(32768);
 
-    std::vector<uint8_t> data = before;
-    EXPECT_EQ(PassThroughOutcome(block, false, data.data()), -1);
-    EXPECT_EQ(data, before);
+        std::vector<uint8_t> data = before;
+        EXPECT_EQ(PassThroughOutcome(block, *layout, false, data.data()), -1);
+        EXPECT_EQ(data, before);
 
-    EXPECT_EQ(PassThroughOutcome(block, true, data.data()), 1);  // ScsiStatus 0
-    EXPECT_EQ(data, before);
+        EXPECT_EQ(PassThroughOutcome(block, *layout, true, data.data()), 1);  // ScsiStatus 0
+        EXPECT_EQ(data, before);
 
-    block[2] = 0x02;  // CHECK CONDITION
-    EXPECT_EQ(PassThroughOutcome(block, true, data.data()), 4);
-    ExpectOnlySenseBytesChanged(before, data, 0x05, 0x26, 0x01);
+        block[2] = 0x02;  // CHECK CONDITION
+        EXPECT_EQ(PassThroughOutcome(block, *layout, true, data.data()), 4);
+        ExpectOnlySenseBytesChanged(before, data, 0x05, 0x26, 0x01);
+    }
 }
 
 #ifndef _WIN32  // the stand-in exists only where there are no real devices
