@@ -14,16 +14,16 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cleanup() {
   for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   pkill -f "$WORK/" 2>/dev/null || true
-  timeout 20 wine reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
+  timeout 20 "$QUILLAN_WINE" reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
 
 # win98 | nt: what GetVersionExA reports to quillan.exe.
 set_windows_version() {
   if [ "$1" = win98 ]; then
-    timeout 30 wine reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+    timeout 30 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
   else
-    timeout 30 wine reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
+    timeout 30 "$QUILLAN_WINE" reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
   fi
 }
 
