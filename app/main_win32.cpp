@@ -6,6 +6,7 @@
 
 #include "app/Quillanabout.h"
 #include "app/Quillanmain.h"
+#include "app/toolkit/escaped_exception.h"
 #include "app/toolkit/win32_backend.h"
 #include "platform/host.h"
 #include "platform/host_win32.h"
@@ -14,11 +15,6 @@ namespace {
 
 const char kClassName[] = "TMainForm";
 const char kTitle[] = "Quillan";
-
-// The toolkit's standard box for an exception that escaped the window.
-void ShowException(const char* what) {
-    MessageBoxA(nullptr, what, kTitle, MB_OK | MB_ICONERROR | MB_TASKMODAL);
-}
 
 }  // namespace
 
@@ -43,9 +39,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         mainForm.FormShow();
         backend.RunMessageLoop();
     } catch (const std::exception& error) {
-        ShowException(error.what());
+        quillan::toolkit::ShowEscapedException(error.what());
     } catch (...) {
-        ShowException("Unknown exception.");
+        quillan::toolkit::ShowEscapedException("Unknown exception.");
     }
     return 0;
 }

@@ -1,6 +1,9 @@
 # libjpeg-turbo for the Windows build: Debian's source package, cross-built
-# static once and cached in the build tree (never committed).
-set(_jpeg_root ${CMAKE_BINARY_DIR}/libjpeg-turbo)
+# static once and cached in the build tree (never committed). The shipped exe's
+# own build reuses the test tree's copy: plain C, the same for either thread
+# variant of the compiler.
+set(QUILLAN_JPEG_ROOT ${CMAKE_BINARY_DIR}/libjpeg-turbo CACHE PATH "Where libjpeg-turbo is cross-built")
+set(_jpeg_root ${QUILLAN_JPEG_ROOT})
 set(_jpeg_lib ${_jpeg_root}/build/libjpeg.a)
 if(NOT EXISTS ${_jpeg_lib})
   message(STATUS "libjpeg-turbo: fetching Debian's source package and cross-building it")

@@ -17,12 +17,15 @@ scripts/build.sh >/tmp/quillan-run-build.log 2>&1 || { tail -n 20 /tmp/quillan-r
 . scripts/wine-kinds.sh
 if [ "$QUILLAN_CAN_WINE32" = 1 ]; then
   tree=build/windows
+  exe=$tree/product/app/quillan.exe
   export QUILLAN_WINE_ARCH=win32
   echo "Using the 32-bit quillan.exe under 32-bit Wine."
 elif [ "$QUILLAN_CAN_WINE64" = 1 ]; then
   tree=build/windows64
+  exe=$tree/app/quillan.exe
   export QUILLAN_WINE_ARCH=win64
-  echo "This machine runs no 32-bit programs: using the 64-bit build of quillan.exe under 64-bit Wine."
+  if [ "${QUILLAN_WINE32:-}" = 0 ]; then why="QUILLAN_WINE32=0"; else why="this machine runs no 32-bit programs"; fi
+  echo "Using the 64-bit build of quillan.exe under 64-bit Wine ($why)."
 else
   echo "run.sh: no Wine starts on this machine (neither /usr/lib/wine/wine nor /usr/lib/wine/wine64)" >&2
   exit 1
@@ -41,7 +44,7 @@ trap 'scripts/wine-session.sh stop' EXIT
 
 model="HALVERN DVD-ROM XD-340  "
 build/native/sim/make_sample_firmware "$demo/run/AUTORUN.BIN" "$model" "1.20" "XDA" 32 3 16
-cp "$tree/app/quillan.exe" "$tree/sim/WNASPI32.DLL" "$demo/run/"
+cp "$exe" "$tree/sim/WNASPI32.DLL" "$demo/run/"
 cat > "$demo/drives.cfg" <<CFG
 log $demo/drive-log.txt
 image-dir $demo/images

@@ -5,8 +5,10 @@
 #include <windowsx.h>
 
 #include <cstring>
+#include <exception>
 #include <vector>
 
+#include "app/toolkit/escaped_exception.h"
 #include "platform/win32_ui_messages.h"
 
 namespace quillan::toolkit {
@@ -513,8 +515,25 @@ LRESULT Win32Backend::ColourStatic(HDC dc, HWND child) {
 }
 
 LRESULT CALLBACK Win32Backend::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (theBackend != nullptr) return theBackend->Handle(window, message, wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
+    // Nothing may unwind into the system's dispatch: a handler's exception
+    // is shown here, and the program then ends as the entry would have.
+    // Once a handler's exception is being shown the program is ending: no
+    // handler runs again (a timer must not restart Windows behind the box).
+    if (theBackend == nullptr || theBackend->ending_) return DefWindowProcA(window, message, wParam, lParam);
+    try {
+        return theBackend->Handle(window, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        theBackend->EndOnEscapedException(error.what());
+    } catch (...) {
+        theBackend->EndOnEscapedException("Unknown exception.");
+    }
+    return 0;
+}
+
+void Win32Backend::EndOnEscapedException(const char* what) {
+    ending_ = true;
+    ShowEscapedException(what);
+    PostQuitMessage(0);
 }
 
 LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

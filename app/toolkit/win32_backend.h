@@ -60,6 +60,8 @@ private:
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Shows a handler's exception and ends the message loop.
+    void EndOnEscapedException(const char* what);
     HWND OwnerWindow(const Control& control) const;
     void Paint(HWND window, Surface& surface);
     void DrawPicture(uint32_t* pixels, int width, int height, const Image& image);
@@ -82,6 +84,7 @@ private:
     UINT_PTR nextTimerId_ = 1;
     bool busyCursor_ = false;
     bool downloadCapture_ = false;  // a download holds the mouse: no button reacts
+    bool ending_ = false;           // a handler's exception is being shown
 };
 
 }  // namespace quillan::toolkit
