@@ -168,15 +168,15 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
     PutFlashPageHeader(kPageBootSelect, 0x0080, kPageListShort);
     SendFlashPage(device, kPageListShort);
 
-    PutFlashPageHeader(kPageBootPiece, kBootFirstAddress, kPageListBootPiece);
-    CommandData[8] = 0x00;
-    CommandData[9] = 0x40;
     // The boot block is the file's last 64 KB, right after the main image.
     if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return 0;
     for (uint32_t i = 0; i < kBootPieces; ++i) {
+        // The whole header, every time: a refused piece leaves its sense key
+        // in byte 2, the high byte of the page length.
         const uint32_t address = kBootFirstAddress + kBootPieceBytes * i;
-        CommandData[6] = static_cast<uint8_t>(address >> 8);
-        CommandData[7] = static_cast<uint8_t>(address);
+        PutFlashPageHeader(kPageBootPiece, static_cast<uint16_t>(address), kPageListBootPiece);
+        CommandData[8] = 0x00;
+        CommandData[9] = 0x40;
         if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return 0;
         CommandData[74] = 0;
         CommandData[75] = 0;

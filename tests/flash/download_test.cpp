@@ -255,6 +255,62 @@ TEST_F(Download, FlashPagesWithAndWithoutTheBootBlock) {
     EXPECT_EQ(drive->Image(), std::vector<uint8_t>(trimmed.begin(), trimmed.begin() + size));
 }
 
+// A refused boot-block piece leaves its sense key in byte 2 of the buffer,
+// the high byte of the next page's length: each piece writes its whole header.
+TEST_F(Download, BootBlockPiecesAfterARefusedOne) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    const size_t size = 7 * 32768;  // past 256 KB with the boot block
+    const std::vector<uint8_t> bytes = testing::MarkedFile(size + 65536, boot);
+    const auto piece = [](uint16_t address) {
+        return std::vector<uint8_t>{0x88, 0x00, 0x00, 0x48, 0x00, 0xD9,
+                                    static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
+    };
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> refusedPage;
+        sim::CommandResult result;
+        size_t piecesSent, piecesKept;
+    } cases[] = {
+        {"third piece, illegal request", piece(0x8080), sim::CommandResult::Check(0x05, 0x26, 0x00), 512, 511},
+        {"first piece, medium error", piece(0x8000), sim::CommandResult::Check(0x03, 0x0C, 0x00), 512, 511},
+        {"last piece, hardware error", piece(0xFFC0), sim::CommandResult::Check(0x04, 0x44, 0x00), 512, 511},
+        // The erase page's status is not examined; a refused begin page
+        // leaves out the rest of the boot-block update.
+        {"erase page refused", {0x88, 0x00, 0x00, 0x04, 0x00, 0xDB}, sim::CommandResult::Check(0x05, 0x26, 0x00), 512, 512},
+        {"begin page refused", {0x88, 0x00, 0x00, 0x04, 0x00, 0xDC}, sim::CommandResult::Check(0x05, 0x26, 0x00), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
+        sim::FaultRule refused;
+        refused.dataPrefix = c.refusedPage;
+        refused.result = c.result;
+        velmoric.faults.push_back(refused);
+        sim::SimDrive* drive = Prepare(bytes, velmoric);
+        form->ToolButton2Click();
+        size_t sent = 0;
+        int firstMalformed = -1;
+        for (const auto& entry : drive->Log()) {
+            if (entry.dataOut.size() != 76) continue;
+            std::vector<uint8_t> expected = piece(static_cast<uint16_t>(0x8000 + 64 * sent));
+            expected.insert(expected.end(), {0x00, 0x40});
+            expected.insert(expected.end(), bytes.begin() + size + 64 * sent, bytes.begin() + size + 64 * (sent + 1));
+            expected.insert(expected.end(), {0x00, 0x00});
+            if (entry.dataOut != expected && firstMalformed < 0) firstMalformed = static_cast<int>(sent);
+            ++sent;
+        }
+        EXPECT_EQ(firstMalformed, -1);
+        EXPECT_EQ(sent, c.piecesSent);
+        EXPECT_EQ(drive->BootPiecesReceived(), c.piecesKept);
+        EXPECT_EQ(host.workersStarted, 1);
+        host.RunWorker();
+        EXPECT_EQ(drive->Image(), std::vector<uint8_t>(bytes.begin(), bytes.begin() + size));
+    }
+}
+
 TEST_F(Download, AFailedF0StillSendsTheFirstBlock) {
     sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10");
     sim::FaultRule f0Fails;
