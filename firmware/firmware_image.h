@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "firmware/firmware_file.h"
+
 namespace quillan {
 
 constexpr size_t kMaxPathLength = 127;
@@ -25,6 +27,9 @@ struct FirmwareImageRecord {
     int32_t CodeCheck = 1;
     bool StartupReady = false;
     uint8_t Block[35] = {};
+    // The whole file as it was loaded and checked; the download sends it only
+    // while it still reads the same.
+    FileFingerprint Fingerprint;
 };
 
 extern FirmwareImageRecord FirmwareImage;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "drive/ascii_upper.h"
+#include "firmware/firmware_file.h"
 #include "firmware/firmware_image.h"
 
 namespace quillan {
@@ -88,7 +89,9 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
     ResetRecord();
     // A longer path would have to be cut, and a cut path may name another file.
     if (path.size() > kMaxPathLength) return Refuse(showFailure, kNotOpened);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Nobody writes to the file while its block and its digest are read.
+    const FirmwareFile opened = OpenFirmwareFile(path);
+    std::FILE* file = opened.get();
     if (file == nullptr) return Refuse(showFailure, kNotOpened);
 
     long length = -1;
@@ -112,8 +115,9 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
                 complete = ReadAt(file, L - kAlternativeBack, FirmwareImage.Block, kBlockSize);
         }
     }
-    std::fclose(file);
-    // Too short for the places the information block may be in.
+    complete = complete && TakeFingerprint(file, FirmwareImage.Fingerprint) &&
+               FirmwareImage.Fingerprint.length == L;
+    // Too short for the places the information block may be in, or unreadable.
     if (!complete) return Refuse(showFailure, FileOpenFailText(0, 0, 0));
 
     const uint8_t* block = FirmwareImage.Block;

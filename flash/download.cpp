@@ -6,6 +6,7 @@
 #include "drive/command_set.h"
 #include "drive/device_table.h"
 #include "drive/transport.h"
+#include "firmware/firmware_file.h"
 #include "firmware/firmware_image.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
@@ -29,6 +30,10 @@ const char kDmaText[] =
 const char kDownloadOk[] = "  Download Ok!!  \nRestart WINDOWS";
 const char kDownloadFail[] = " Download Fail!! \nRestart WINDOWS";
 constexpr uint32_t kSingleCommandSkip = 4096;
+
+// The firmware file from the check before the first command to the end of
+// the download: open, and on Windows closed to writers, all that time.
+FirmwareFile downloadFile;
 
 // What the worker reads, written before it is created.
 DownloadWindow* workerWindow = nullptr;
@@ -99,8 +104,14 @@ void ReportPreCheckFailure(DownloadWindow& window, RunFlags flags, uint8_t devic
     WriteResultLine(FailLine(outcome), flags.liveMode, flags.testMode);
 }
 
-// Reads exactly `count` bytes; a file that changed since it was loaded must
-// not send a partial piece to the drive.
+// The file still holds the bytes that were loaded and checked against the
+// drive: same length, same digest.
+bool StillTheLoadedFile(std::FILE* file) {
+    FileFingerprint now;
+    return TakeFingerprint(file, now) && SameFingerprint(now, FirmwareImage.Fingerprint);
+}
+
+// Reads exactly `count` bytes; a short read must not send a partial piece.
 bool ReadPiece(std::FILE* file, uint8_t* into, uint32_t count) {
     return std::fread(into, 1, count, file) == count;
 }
@@ -240,12 +251,15 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
         return;
     }
     WriteResultLine("START\n", flags.liveMode, flags.testMode);
-    std::FILE* file = std::fopen(FirmwareImage.Path.c_str(), "rb");
-    if (file == nullptr || FirmwareImage.Size == 0) {
-        if (file != nullptr) std::fclose(file);
+    downloadFile = OpenFirmwareFile(FirmwareImage.Path);
+    // Another file under the same name, or this one grown or cut since it
+    // was checked, is not flashed: nothing goes to the drive.
+    if (!downloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(downloadFile.get())) {
+        downloadFile.reset();
         ShowError(window, "Flash File Not Opened!!");
         return;
     }
+    std::FILE* file = downloadFile.get();
     window.SetStatus("Wait..");
     Host& host = CurrentHost();
     host.CaptureMouse();
@@ -259,13 +273,13 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
         last = FlashPageDownload(window, flags, device, file);
     else
         last = ChunkedDownload(window, flags, device, file);
-    std::fclose(file);
 
     if (last != kStatusGood) {
         ShowError(window, "Flash Cmd Fail!!");
         host.ReleaseMouse();
         // Idle again: the hourglass would say otherwise.
         host.RestoreCursor();
+        downloadFile.reset();
     }
 }
 
@@ -283,6 +297,7 @@ void ProgressTick(DownloadWindow& window, RunFlags flags) {
     }
     if (BusyFlag != 0) return;
     window.SetProgressTimer(false);
+    downloadFile.reset();
     Host& host = CurrentHost();
     if (flags.testMode) {
         window.CloseMainWindow();

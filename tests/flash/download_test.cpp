@@ -1,6 +1,7 @@
 // The download, byte for byte against the simulated drive: which commands go
 // out, from which thread, in which order, and what the user and the calling
 // script are told. The expected tables are written out by hand.
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -181,21 +182,6 @@ TEST_F(Download, SingleCommandSkipsTheFirst4KB) {
     EXPECT_EQ(Sent(drive), Lines{"ff0001000001000000f00000 1024"});
     EXPECT_EQ(drive->SingleCommandData(), std::vector<uint8_t>(bytes.begin() + 4096, bytes.begin() + 5120));
     EXPECT_EQ(Result(), "COMPLETE\r\n");
-}
-
-TEST_F(Download, TimerRunsBeforeTheLastReadOfASingleCommandFile) {
-    sim::SimDrive* drive = Prepare(testing::TrailerFile(65536, Info()));
-    ShrinkFile(8000);  // the first 4 KB still read, the rest does not
-    backend.journal.clear();
-    form->ToolButton2Click();
-    EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
-    const Lines expected = {"Timer1 on", "Timer1 off", "message: Flash Cmd Fail!!"};
-    Lines seen;
-    for (const std::string& entry : backend.journal)
-        if (entry.rfind("Timer1", 0) == 0 || entry.rfind("message", 0) == 0) seen.push_back(entry);
-    EXPECT_EQ(seen, expected);
-    EXPECT_EQ(host.workersStarted, 0);
-    EXPECT_EQ(Result(), "START\r\n");
 }
 
 TEST_F(Download, FlashPagesWithAndWithoutTheBootBlock) {
@@ -404,16 +390,87 @@ TEST_F(Download, NtFamilyRestartsThroughThePrivilege) {
     EXPECT_EQ(host.directRestarts, 0);
 }
 
-TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
-    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 3, 16));
-    ShrinkFile(32768 + 1000);
-    form->ToolButton2Click();
-    EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kChunkFirst}}));
-    EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
-    EXPECT_FALSE(host.captured);
-    EXPECT_FALSE(host.hourglass);
-    EXPECT_EQ(host.workersStarted, 0);
+// Between loading and the download the file was replaced by another
+// model's image of the same size, grew, or shrank: the download sends
+// nothing after the disc check, whichever way the file would go.
+TEST_F(Download, FileChangedSinceLoadingSendsNothing) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
+    InfoBlock other = Info();
+    other.model = "HALVERN DVD-ROM XD-341  ";
+    const std::vector<uint8_t> chunked = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> single = testing::TrailerFile(65536, Info());
+    const std::vector<uint8_t> bootBlock = testing::MarkedFile(7 * 32768 + 65536, boot);
+    const auto otherModel = [&](const std::vector<uint8_t>& like) {
+        std::vector<uint8_t> bytes = testing::ImageBytes(like.size(), 9);
+        testing::PutBlock(bytes, like.size() - 48, other);
+        return bytes;
+    };
+    const auto grown = [](std::vector<uint8_t> bytes) {
+        bytes.resize(bytes.size() + 1024, 0x5A);
+        return bytes;
+    };
+    const auto cut = [](const std::vector<uint8_t>& bytes, size_t length) {
+        return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(length));
+    };
+    const struct Case {
+        const char* name;
+        const std::vector<uint8_t>& loaded;
+        std::vector<uint8_t> onDisk;
+        bool boot;
+    } cases[] = {
+        {"chunked, replaced", chunked, otherModel(chunked), false},
+        {"chunked, grown", chunked, grown(chunked), false},
+        {"chunked, shrunk into its second piece", chunked, cut(chunked, 32768 + 1000), false},
+        {"single command, replaced", single, otherModel(single), false},
+        {"single command, grown", single, grown(single), false},
+        {"single command, shrunk past its first 4 KB", single, cut(single, 8000), false},
+        {"boot block, replaced", bootBlock, otherModel(bootBlock), true},
+        {"boot block, grown", bootBlock, grown(bootBlock), true},
+        {"boot block, shrunk into the boot block", bootBlock, cut(bootBlock, 7 * 32768 + 16384), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::SimDrive* drive = c.boot ? Prepare(c.loaded, velmoric) : Prepare(c.loaded);
+        {
+            std::ofstream rewrite(FilePath(), std::ios::binary | std::ios::trunc);
+            rewrite.write(reinterpret_cast<const char*>(c.onDisk.data()), static_cast<std::streamsize>(c.onDisk.size()));
+        }
+        form->ToolButton2Click();
+        EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
+        EXPECT_EQ(NewMessages(), Lines{"Flash File Not Opened!!"});
+        EXPECT_EQ(Result(), "START\r\n");
+        EXPECT_EQ(host.workersStarted, 0);
+        EXPECT_FALSE(form->Timer1.Enabled());
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+        EXPECT_EQ(form->StaticText5.Text(), "Ready");
+    }
 }
+
+#ifdef _WIN32
+// From the check before the first command to the end of the download nobody
+// can write to the file; afterwards they can again.
+TEST_F(Download, NobodyWritesTheFileWhileTheDownloadRuns) {
+    Prepare(testing::ChunkedFile(Info(), 3, 16));
+    const auto writable = [this] {
+        std::FILE* writer = std::fopen(FilePath().c_str(), "r+b");
+        if (writer != nullptr) std::fclose(writer);
+        return writer != nullptr;
+    };
+    ASSERT_TRUE(writable());
+    form->ToolButton2Click();
+    ASSERT_EQ(host.workersStarted, 1);
+    EXPECT_FALSE(writable());
+    host.RunWorker();
+    EXPECT_FALSE(writable());
+    form->Timer1Timer();  // the run ends
+    EXPECT_TRUE(writable());
+}
+#endif
 
 TEST_F(Download, NoFileNoDownload) {
     sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16));
@@ -457,7 +514,7 @@ TEST_F(Download, PreCheckMatrix) {
         Lines sentAfterChecks;
     } cases[] = {
         {"even position, bit 0 set", "XNA", 0, true, {0x01, 0, 0, 0}, false, "-LIVE", {kDma}, "FAIL2\r\n", true, {}},
-        {"even position, only bit 1", "XNA", 2, true, {0x02, 0, 0, 0}, false, "-LIVE", {"Flash Cmd Fail!!"}, "START\r\n", false, {}},
+        {"even position, only bit 1", "XNA", 2, true, {0x02, 0, 0, 0}, false, "-LIVE", {"Flash File Not Opened!!"}, "START\r\n", false, {}},
         {"odd position, bit 1 set, GNE wording", "GNE", 1, true, {0x02, 0, 0, 0}, false, "-LIVE", {kPio}, "FAIL2\r\n", true, {}},
         {"key missing", "XNA", 3, false, {}, false, "-LIVE", {"Reg Read Fail", "Registry Error !!"}, "FAIL3\r\n", false, {}},
         {"value missing", "XNA", 3, true, {}, false, "-LIVE", {"Registry Error !!"}, "FAIL3\r\n", false, {}},
@@ -492,7 +549,7 @@ TEST_F(Download, PreCheckMatrix) {
         RunFlags flags;
         flags.ntPlatform = true;
         flags.liveMode = true;
-        ShrinkFile(100);  // a start that gets past the checks stops at its first read
+        ShrinkFile(100);  // a start that gets past the checks finds the file changed
         StartDownload(*form, flags, 0);
         EXPECT_EQ(NewMessages(), c.messages);
         EXPECT_EQ(Result(), c.result);
