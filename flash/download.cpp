@@ -145,12 +145,16 @@ void Worker() {
     BusyFlag = 0;
 }
 
-void StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
+// False when no thread could be created: the final command was not sent,
+// and the bar must not run for it.
+bool StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
     workerWindow = &window;
     workerFlags = flags;
     workerDevice = device;
     BusyFlag = 1;
-    CurrentHost().StartWorker(Worker);
+    if (CurrentHost().StartWorker(Worker)) return true;
+    window.SetProgressTimer(false);
+    return false;
 }
 
 // Each returns the status of the last command sent (1 when none was sent),
@@ -167,8 +171,7 @@ uint8_t SingleCommandDownload(DownloadWindow& window, RunFlags flags, uint8_t de
     }
     FlashDownloadTemplate[5] = 0x01;
     FlashDownloadTemplate[9] = 0xF0;
-    StartWorker(window, flags, device);
-    return kStatusGood;
+    return StartWorker(window, flags, device) ? kStatusGood : 0;
 }
 
 uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
@@ -214,11 +217,9 @@ uint8_t FlashPageDownload(DownloadWindow& window, RunFlags flags, uint8_t device
         last = SendFlashPage(device, kPageListBlock);
         if (last != kStatusGood) return last;
     }
-    if (last == kStatusGood) {
-        window.SetProgressTimer(true);
-        StartWorker(window, flags, device);
-    }
-    return last;
+    if (last != kStatusGood) return last;
+    window.SetProgressTimer(true);
+    return StartWorker(window, flags, device) ? kStatusGood : 0;
 }
 
 uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
@@ -238,8 +239,7 @@ uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, 
     }
     FlashDownloadTemplate[5] = LastChunkKb(FirmwareImage.Size, FirmwareImage.ChunkKb, FirmwareImage.ChunkCount);
     FlashDownloadTemplate[9] = 0x00;
-    StartWorker(window, flags, device);
-    return kStatusGood;
+    return StartWorker(window, flags, device) ? kStatusGood : 0;
 }
 
 }  // namespace

@@ -40,8 +40,9 @@ public:
     virtual void ShowHourglass() = 0;
     virtual void RestoreCursor() = 0;
 
-    // Runs `work` on a new thread whose handle is not kept.
-    virtual void StartWorker(void (*work)()) = 0;
+    // Runs `work` on a new thread whose handle is not kept; false when no
+    // thread could be created.
+    virtual bool StartWorker(void (*work)()) = 0;
 
     // NT family: enable the shutdown privilege, then restart. False when the
     // privilege could not be enabled or the request failed.

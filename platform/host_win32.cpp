@@ -109,11 +109,13 @@ private:
 
 }  // namespace
 
-void Win32Host::StartWorker(void (*work)()) {
+bool Win32Host::StartWorker(void (*work)()) {
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, RunWorker, reinterpret_cast<LPVOID>(work), 0, &threadId);
+    if (thread == nullptr) return false;
     // The thread's handle is not kept.
-    if (thread != nullptr) CloseHandle(thread);
+    CloseHandle(thread);
+    return true;
 }
 
 bool Win32Host::RestartWindows() {

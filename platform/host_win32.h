@@ -19,7 +19,7 @@ public:
     void ReleaseMouse() override;
     void ShowHourglass() override;
     void RestoreCursor() override;
-    void StartWorker(void (*work)()) override;
+    bool StartWorker(void (*work)()) override;
     bool RestartWindows() override;
     void DirectRestart() override;
 

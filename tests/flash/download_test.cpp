@@ -343,6 +343,31 @@ TEST_F(Download, EachPieceFailingInTurn) {
     }
 }
 
+TEST_F(Download, WorkerThatCannotStartIsACommandFailure) {
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* driveCode;  // marked files take theirs from the revision
+    } cases[] = {
+        {"chunked", testing::ChunkedFile(Info(), 3, 16), "XDA"},
+        {"single command", testing::TrailerFile(65536, Info()), "XDA"},
+        {"flash pages", testing::MarkedFile(2 * 32768, Info()), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        Prepare(c.bytes, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode));
+        host.workerStartFails = true;
+        form->ToolButton2Click();
+        EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
+        EXPECT_FALSE(form->Timer1.Enabled());
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+        EXPECT_EQ(Result(), "START\r\n");
+    }
+}
+
 TEST_F(Download, FinalCommandFailing) {
     sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
     sim::FaultRule lastFails;

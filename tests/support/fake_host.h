@@ -85,10 +85,12 @@ public:
     }
     // The worker is held until the test runs it, so the state the window's
     // thread leaves behind can be checked first.
-    void StartWorker(void (*work)()) override {
+    bool StartWorker(void (*work)()) override {
         Note("start worker");
+        if (workerStartFails) return false;
         ++workersStarted;
         pendingWorker = work;
+        return true;
     }
     void RunWorker() {
         if (pendingWorker == nullptr) return;
@@ -110,6 +112,7 @@ public:
     bool captured = false;
     bool hourglass = false;
     int workersStarted = 0;
+    bool workerStartFails = false;  // as when no thread can be created
     void (*pendingWorker)() = nullptr;
     int restarts = 0;
     int directRestarts = 0;
