@@ -68,6 +68,7 @@ public:
     int Progress() const override;
     void SetProgress(int position) override;
     void ProcessMessages() override;
+    void PaintNow() override;
     void SetProgressTimer(bool enabled) override;
     void CloseMainWindow() override;
 

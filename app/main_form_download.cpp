@@ -41,6 +41,8 @@ void TMainForm::SetProgress(int position) { ProgressBar1.SetPosition(position); 
 
 void TMainForm::ProcessMessages() { backend_.ProcessMessages(); }
 
+void TMainForm::PaintNow() { backend_.PaintNow(); }
+
 void TMainForm::SetProgressTimer(bool enabled) { Timer1.SetEnabled(enabled); }
 
 void TMainForm::CloseMainWindow() { backend_.CloseMainWindow(); }

@@ -196,6 +196,7 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
         CommandData[75] = 0;
         SendFlashPage(device, kPageListBootPiece);
         window.SetProgress(static_cast<int>(100 * i / kBootPieces));
+        window.PaintNow();
         window.ProcessMessages();
     }
     return kStatusGood;
@@ -261,6 +262,8 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
     }
     std::FILE* file = downloadFile.get();
     window.SetStatus("Wait..");
+    // Nothing repaints while this thread waits for the drive.
+    window.PaintNow();
     Host& host = CurrentHost();
     host.CaptureMouse();
     host.ShowHourglass();

@@ -21,6 +21,9 @@ public:
     virtual int Progress() const = 0;                      // ProgressBar1
     virtual void SetProgress(int position) = 0;
     virtual void ProcessMessages() = 0;
+    // Paints what changed now: the window's thread is about to block in a
+    // drive command, and the user must see the status and the bar first.
+    virtual void PaintNow() = 0;
     virtual void SetProgressTimer(bool enabled) = 0;       // Timer1
     virtual void CloseMainWindow() = 0;
 };

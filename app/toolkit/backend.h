@@ -51,6 +51,9 @@ public:
     virtual void SetMainWindowTitle(const std::string& title) = 0;
     virtual void CloseMainWindow() = 0;
     virtual void ProcessMessages() = 0;
+    // Paints the main window and its controls at once, without waiting for
+    // the message loop.
+    virtual void PaintNow() = 0;
 
     virtual void FormCreated(Form& form) = 0;
     virtual void FormDestroyed(Form& form) = 0;

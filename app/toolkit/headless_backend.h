@@ -26,6 +26,10 @@ public:
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
     void ProcessMessages() override { ++processMessagesCalls; }
+    void PaintNow() override {
+        journal.push_back("paint");
+        if (onPaint) onPaint();
+    }
     void FormCreated(Form&) override {}
     void FormDestroyed(Form&) override {}
     // Records the showing and returns at once; the form stays visible until
@@ -57,6 +61,8 @@ public:
     std::string title;
     bool closed = false;
     int processMessagesCalls = 0;
+    // Runs at each PaintNow: a test reads there what the screen would show.
+    std::function<void()> onPaint;
     // What the form asked for, in order ("title", "size", "shape",
     // "message: <text>", "Timer1 on"),
     // so tests can check the order of a whole sequence.

@@ -120,6 +120,10 @@ void Win32Backend::ProcessMessages() {
     }
 }
 
+void Win32Backend::PaintNow() {
+    RedrawWindow(mainWindow_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 HWND Win32Backend::OwnerWindow(const Control& control) const {
     return control.Owner() != nullptr ? reinterpret_cast<HWND>(control.Owner()->native) : mainWindow_;
 }

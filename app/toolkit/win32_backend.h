@@ -40,6 +40,7 @@ public:
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
     void ProcessMessages() override;
+    void PaintNow() override;
     void FormCreated(Form& form) override;
     void FormDestroyed(Form& form) override;
     void ShowModal(Form& form) override;

@@ -297,6 +297,51 @@ TEST_F(Download, BootBlockPiecesAfterARefusedOne) {
     }
 }
 
+// The window's thread blocks in each drive command: "Wait.." must be on the
+// screen before the first one goes out, whichever way the file goes.
+TEST_F(Download, WaitIsOnTheScreenBeforeTheFirstPiece) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* driveCode;
+        const char* model;
+    } cases[] = {
+        {"chunked", testing::ChunkedFile(Info(), 3, 16), "XDA", "DVD-ROM XD-340  "},
+        {"single command", testing::TrailerFile(65536, Info()), "XDA", "DVD-ROM XD-340  "},
+        {"flash pages", testing::MarkedFile(2 * 32768, Info()), "", "DVD-ROM XD-340  "},
+        {"boot block", testing::MarkedFile(7 * 32768 + 65536, boot), "", "CD/DVDW VM-R916A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        const bool velmoric = std::string(c.model) == "CD/DVDW VM-R916A";
+        Prepare(c.bytes, testing::DriveOf(velmoric ? "VELMORIC" : "HALVERN ", c.model, "1.10", c.driveCode));
+        std::string onScreen = "never painted";
+        int barOnScreen = -1;
+        backend.onPaint = [&] {
+            onScreen = form->StaticText5.Text();
+            barOnScreen = form->ProgressBar1.Position();
+        };
+        std::string atFirstPiece;
+        int bootPieces = 0, barsBehind = 0;
+        aspi.SetEventSink([&](const sim::AspiEvent& event) {
+            const bool piece = !event.cdb.empty() && (event.cdb[0] == 0xFF || event.cdb[0] == 0x1D);
+            if (piece && atFirstPiece.empty()) atFirstPiece = onScreen;
+            // Each boot-block piece after the first goes out with the bar its
+            // predecessor set already on the screen.
+            if (event.bufferLength == 76 && bootPieces++ > 0 && barOnScreen != 100 * (bootPieces - 2) / 512)
+                ++barsBehind;
+        });
+        form->ToolButton2Click();
+        host.RunWorker();
+        EXPECT_EQ(atFirstPiece, "Wait..");
+        EXPECT_EQ(barsBehind, 0);
+    }
+}
+
 TEST_F(Download, AFailedF0StillSendsTheFirstBlock) {
     sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10");
     sim::FaultRule f0Fails;
