@@ -52,7 +52,13 @@ TMainForm::TMainForm(toolkit::Backend& backend)
       Timer3(backend, "Timer3", 1000, false),
       OpenDialog1(backend, "DOWNLOAD FILE(*.BIN)|*.BIN"),
       backend_(backend) {
-    ComboBox1.onChange = [this] { ComboBox1Change(); };
+    ComboBox1.onChange = [this] {
+        // During a download the list shows the drive being flashed.
+        if (userInputHeld_)
+            ComboBox1.SetItemIndex(selectedDrive);
+        else
+            ComboBox1Change();
+    };
     Timer1.onTimer = [this] { Timer1Timer(); };
     Timer2.onTimer = [this] { Timer2Timer(); };
     Timer3.onTimer = [this] { Timer3Timer(); };

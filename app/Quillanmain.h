@@ -70,6 +70,7 @@ public:
     void ProcessMessages() override;
     void PaintNow() override;
     void SetProgressTimer(bool enabled) override;
+    void HoldUserInput(bool held) override;
     void CloseMainWindow() override;
 
     // Run-mode flags, fixed after FormCreate has read the command line.
@@ -124,9 +125,12 @@ private:
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
     int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,
                 bool systemModal, bool owned);
+    // The user's input reaches `handler` only while no download holds the window.
+    void OnInput(void (TMainForm::*handler)());
 
     toolkit::Backend& backend_;
     SkinButtons buttons_{*this};
+    bool userInputHeld_ = false;  // a download holds the window
 };
 
 }  // namespace quillan

@@ -41,6 +41,7 @@ public:
     void SetProgress(int p) override { position = p; }
     void ProcessMessages() override {}
     void PaintNow() override {}
+    void HoldUserInput(bool) override {}
     void SetProgressTimer(bool) override {}
     void CloseMainWindow() override {}
     std::string last;

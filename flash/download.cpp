@@ -104,6 +104,12 @@ void ReportPreCheckFailure(DownloadWindow& window, RunFlags flags, uint8_t devic
     WriteResultLine(FailLine(outcome), flags.liveMode, flags.testMode);
 }
 
+// The download is over: the file is closed and the window takes input again.
+void GiveWindowBack(DownloadWindow& window) {
+    downloadFile.reset();
+    window.HoldUserInput(false);
+}
+
 // The file still holds the bytes that were loaded and checked against the
 // drive: same length, same digest.
 bool StillTheLoadedFile(std::FILE* file) {
@@ -251,13 +257,17 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
         ReportPreCheckFailure(window, flags, device, outcome);
         return;
     }
+    // From here to the end of the download the buffer, the templates and the
+    // selected drive belong to it: a drive change, another start or closing
+    // the window would pull them from under the pieces being sent.
+    window.HoldUserInput(true);
     WriteResultLine("START\n", flags.liveMode, flags.testMode);
     downloadFile = OpenFirmwareFile(FirmwareImage.Path);
     // Another file under the same name, or this one grown or cut since it
     // was checked, is not flashed: nothing goes to the drive.
     if (!downloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(downloadFile.get())) {
-        downloadFile.reset();
         ShowError(window, "Flash File Not Opened!!");
+        GiveWindowBack(window);
         return;
     }
     std::FILE* file = downloadFile.get();
@@ -282,7 +292,7 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
         host.ReleaseMouse();
         // Idle again: the hourglass would say otherwise.
         host.RestoreCursor();
-        downloadFile.reset();
+        GiveWindowBack(window);
     }
 }
 
@@ -300,7 +310,7 @@ void ProgressTick(DownloadWindow& window, RunFlags flags) {
     }
     if (BusyFlag != 0) return;
     window.SetProgressTimer(false);
-    downloadFile.reset();
+    GiveWindowBack(window);
     Host& host = CurrentHost();
     if (flags.testMode) {
         window.CloseMainWindow();

@@ -25,7 +25,14 @@ public:
     void SetMainWindowShape(const WindowShape& shape) override;
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
-    void ProcessMessages() override { ++processMessagesCalls; }
+    void HoldUserInput(bool held) override {
+        inputHeld = held;
+        journal.push_back(held ? "input held" : "input back");
+    }
+    void ProcessMessages() override {
+        ++processMessagesCalls;
+        if (onProcessMessages) onProcessMessages();
+    }
     void PaintNow() override {
         journal.push_back("paint");
         if (onPaint) onPaint();
@@ -60,7 +67,10 @@ public:
     bool shaped = false;
     std::string title;
     bool closed = false;
+    bool inputHeld = false;
     int processMessagesCalls = 0;
+    // Runs at each ProcessMessages: a test delivers the user's input there.
+    std::function<void()> onProcessMessages;
     // Runs at each PaintNow: a test reads there what the screen would show.
     std::function<void()> onPaint;
     // What the form asked for, in order ("title", "size", "shape",

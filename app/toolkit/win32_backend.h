@@ -39,6 +39,7 @@ public:
     void SetMainWindowShape(const WindowShape& shape) override;
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
+    void HoldUserInput(bool held) override;
     void ProcessMessages() override;
     void PaintNow() override;
     void FormCreated(Form& form) override;
@@ -83,6 +84,7 @@ private:
     UINT_PTR nextTimerId_ = 1;
     bool busyCursor_ = false;
     bool downloadCapture_ = false;  // a download holds the mouse: no button reacts
+    bool inputHeld_ = false;        // a download holds the window: no input, no closing
 };
 
 }  // namespace quillan::toolkit

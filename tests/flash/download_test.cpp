@@ -1,15 +1,21 @@
 // The download, byte for byte against the simulated drive: which commands go
 // out, from which thread, in which order, and what the user and the calling
 // script are told. The expected tables are written out by hand.
+#include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/Quillanabout.h"
 #include "flash/download.h"
 #include "flash/result_file.h"
 #include "support/command_log.h"
@@ -340,6 +346,138 @@ TEST_F(Download, WaitIsOnTheScreenBeforeTheFirstPiece) {
         EXPECT_EQ(atFirstPiece, "Wait..");
         EXPECT_EQ(barsBehind, 0);
     }
+}
+
+// While the boot-block update lets the window's messages through, the user's
+// input must not reach the window: a drive change would rewrite the buffer
+// and talk to the other drive between two pieces.
+TEST_F(Download, InputWhileTheBootBlockUpdateLetsMessagesThrough) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    const size_t size = 7 * 32768;
+    const std::vector<uint8_t> bytes = testing::MarkedFile(size + 65536, boot);
+    using Input = std::function<void(TMainForm&, toolkit::HeadlessBackend&)>;
+    const struct Case {
+        const char* name;
+        Input give;
+    } cases[] = {
+        {"another drive chosen", [](TMainForm& f, toolkit::HeadlessBackend&) { f.ComboBox1.Choose(1); }},
+        {"F9", [](TMainForm&, toolkit::HeadlessBackend& b) { b.onKeyDown(0x78); }},
+        {"open button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image2.onClick(); }},
+        {"start button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image3.onClick(); }},
+        {"about button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image4.onClick(); }},
+        {"exit button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image5.onClick(); }},
+        {"start button pressed", [](TMainForm& f, toolkit::HeadlessBackend&) {
+             f.Image3.onMouseDown(toolkit::MouseButton::Left, 3, 3);
+         }},
+        {"window dragged", [](TMainForm&, toolkit::HeadlessBackend& b) { b.onFormMouseDown(toolkit::MouseButton::Left); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::SimDrive* other = AddDrive(0, 1, testing::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
+        sim::SimDrive* drive = Prepare(bytes, testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10"));
+        TAboutForm about(backend);
+        form->AboutForm = &about;
+        const size_t otherHeard = other->Log().size();
+        const toolkit::Bounds startButton = form->Image3.GetBounds();
+        InfoBlock another = Info();
+        another.model = "BRISKO  CD-RW CR-5224   ";
+        testing::TempFile anotherFile(testing::ChunkedFile(another, 2, 16), "OTHER.BIN");
+        backend.nextOpenPath = anotherFile.Path();
+        int pumps = 0;
+        backend.onProcessMessages = [&] {
+            if (++pumps == 3) c.give(*form, backend);
+        };
+        backend.journal.clear();
+        form->ToolButton2Click();
+        host.RunWorker();
+        form->Timer1Timer();
+        EXPECT_EQ(drive->BootBlock(), std::vector<uint8_t>(bytes.begin() + size, bytes.begin() + size + 32768));
+        EXPECT_EQ(drive->Image(), std::vector<uint8_t>(bytes.begin(), bytes.begin() + size));
+        EXPECT_EQ(other->Log().size(), otherHeard);
+        EXPECT_EQ(NewMessages(), Lines{"  Download Ok!!  \nRestart WINDOWS"});
+        EXPECT_EQ(form->selectedDrive, 0);
+        EXPECT_EQ(form->ComboBox1.ItemIndex(), 0);
+        EXPECT_EQ(host.workersStarted, 1);
+        EXPECT_FALSE(about.Form().Visible());
+        EXPECT_FALSE(backend.closed);
+        EXPECT_EQ(form->Image3.GetBounds().left, startButton.left);
+        EXPECT_EQ(std::count(backend.journal.begin(), backend.journal.end(), "drag"), 0);
+        EXPECT_EQ(host.directRestarts, 1);
+        // The run is over: the window takes input again.
+        form->Image5.onClick();
+        EXPECT_TRUE(backend.closed);
+    }
+}
+
+// The worker's final command, held until the test lets it go, so that the
+// window's thread takes the user's input while the last piece is under way.
+struct FinalCommandGate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::thread::id windowThread = std::this_thread::get_id();
+    bool inside = false;
+    bool released = false;
+};
+FinalCommandGate* finalCommandGate = nullptr;
+
+uint32_t SendHoldingTheWorker(void* srb) {
+    FinalCommandGate& gate = *finalCommandGate;
+    if (std::this_thread::get_id() != gate.windowThread) {
+        std::unique_lock<std::mutex> lock(gate.mutex);
+        gate.inside = true;
+        gate.changed.notify_all();
+        gate.changed.wait(lock, [&] { return gate.released; });
+    }
+    return sim::SimSendASPI32Command(srb);
+}
+
+// Both threads real: the user changes the drive, asks for F9, starts again
+// and presses exit while the worker sends the last piece, and keeps pressing
+// exit while the timer polls for the worker's end. The last piece goes out
+// whole, the other drive hears nothing, and the run ends in the restart.
+TEST_F(Download, InputWhileTheWorkerSendsTheLastPiece) {
+    sim::SimDrive* other = AddDrive(0, 1, testing::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
+    host.realThread = true;
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    sim::SimDrive* drive = Prepare(bytes);
+    const size_t otherHeard = other->Log().size();
+    FinalCommandGate gate;
+    finalCommandGate = &gate;
+    SendASPI32Command = SendHoldingTheWorker;
+
+    form->ToolButton2Click();
+    {
+        std::unique_lock<std::mutex> lock(gate.mutex);
+        gate.changed.wait(lock, [&] { return gate.inside; });
+    }
+    form->ComboBox1.Choose(1);
+    backend.onKeyDown(0x78);
+    form->Image3.onClick();
+    form->Image5.onClick();
+    {
+        std::lock_guard<std::mutex> lock(gate.mutex);
+        gate.released = true;
+    }
+    gate.changed.notify_all();
+    do {
+        form->Image5.onClick();
+        form->Timer1Timer();
+    } while (form->Timer1.Enabled());
+    host.JoinWorker();
+    SendASPI32Command = sim::SimSendASPI32Command;
+    finalCommandGate = nullptr;
+
+    EXPECT_EQ(drive->Image(), bytes);
+    EXPECT_EQ(other->Log().size(), otherHeard);
+    EXPECT_EQ(Result(), "COMPLETE\r\n");
+    EXPECT_EQ(NewMessages(), Lines{"  Download Ok!!  \nRestart WINDOWS"});
+    EXPECT_EQ(form->selectedDrive, 0);
+    EXPECT_EQ(form->ComboBox1.ItemIndex(), 0);
+    EXPECT_FALSE(backend.closed);
+    EXPECT_EQ(host.directRestarts, 1);
 }
 
 TEST_F(Download, AFailedF0StillSendsTheFirstBlock) {

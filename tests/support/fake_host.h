@@ -1,16 +1,42 @@
 // A recording Host for tests: pauses are recorded, not slept; the registry is
-// a map; every call lands in a journal shared with the headless backend.
+// a map; every call lands in a journal shared with the headless backend. The
+// worker waits for the test to run it, or runs on a real thread of its own.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/host.h"
 
 namespace quillan::testing {
+
+// A thread that is joined before it is replaced or destroyed.
+class JoiningThread {
+public:
+    JoiningThread() = default;
+    JoiningThread(JoiningThread&&) = default;
+    JoiningThread& operator=(JoiningThread&& other) {
+        Join();
+        thread_ = std::move(other.thread_);
+        return *this;
+    }
+    ~JoiningThread() { Join(); }
+    void Start(void (*work)()) {
+        Join();
+        thread_ = std::thread(work);
+    }
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
 
 class FakeHost : public Host {
 public:
@@ -89,9 +115,14 @@ public:
         Note("start worker");
         if (workerStartFails) return false;
         ++workersStarted;
-        pendingWorker = work;
+        if (realThread)
+            thread_.Start(work);
+        else
+            pendingWorker = work;
         return true;
     }
+    // Waits for a worker started on a real thread.
+    void JoinWorker() { thread_.Join(); }
     void RunWorker() {
         if (pendingWorker == nullptr) return;
         auto work = pendingWorker;
@@ -113,6 +144,7 @@ public:
     bool hourglass = false;
     int workersStarted = 0;
     bool workerStartFails = false;  // as when no thread can be created
+    bool realThread = false;        // the worker runs at once, beside the test
     void (*pendingWorker)() = nullptr;
     int restarts = 0;
     int directRestarts = 0;
@@ -128,6 +160,7 @@ private:
     }
     std::vector<std::string>* journal_;
     std::vector<std::string> opened_;
+    JoiningThread thread_;
 };
 
 }  // namespace quillan::testing
