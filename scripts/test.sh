@@ -8,5 +8,6 @@ scripts/setup.sh
 scripts/build.sh
 status=0
 ctest --preset native || status=1
+{ [ -f build/tsan/CMakeCache.txt ] || cmake --preset tsan >/dev/null; cmake --build --preset tsan && ctest --preset tsan; } || status=1
 ctest --preset windows || status=1
 exit $status
