@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/Quillanabout.h"
 #include "app/command_line.h"
 #include "drive/command_set.h"
 #include "drive/discovery.h"
@@ -68,6 +69,7 @@ TMainForm::TMainForm(toolkit::Backend& backend)
 
 int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon icon,
                        bool systemModal, bool owned) {
+    const DialogShowing showing(dialogsOpen_);
     toolkit::MessageBoxRequest request;
     request.text = text;
     request.caption = caption;
@@ -77,9 +79,16 @@ int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon ico
     return backend_.ShowMessage(request);
 }
 
+bool TMainForm::DialogOpen() const {
+    return dialogsOpen_ > 0 || (AboutForm != nullptr && AboutForm->Form().Visible());
+}
+
 void TMainForm::FormCreate() {
     backend_.SetMainWindowTitle(kTitle);
     ApplyCommandLine();
+    // The result line goes to the folder the program started in, wherever
+    // the file dialog leaves the current folder.
+    LiveResultPath = CurrentHost().FullPath(LiveResultPath);
     ProgressBar1.SetBackground(Rgb(160, 192, 240));
     ShapeWindow();
     ProbeDefaultFile();
@@ -117,6 +126,10 @@ void TMainForm::ShapeWindow() {
 }
 
 void TMainForm::ProbeDefaultFile() {
+    // Fixed now by its full path: the file dialog changes the current folder
+    // as the user browses, and another folder may hold another AUTORUN.BIN.
+    startupFileName_ = FirmwareImage.Path;
+    FirmwareImage.Path = CurrentHost().FullPath(FirmwareImage.Path);
     std::FILE* file = std::fopen(FirmwareImage.Path.c_str(), "rb");
     if (file == nullptr) return;
     std::fclose(file);
@@ -169,7 +182,16 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::Timer3Timer() {
+    // Not under a dialog or box of the program: the next tick tries again.
+    if (DialogOpen()) return;
     Timer3.SetEnabled(false);
+    // The user started a download himself.
+    if (userInputHeld_) return;
+    if (fileOpenedByHand_) {
+        // No automatic download in this run: tell the calling script.
+        WriteResultLine("FAIL0\n", liveMode, testMode);
+        return;
+    }
     ToolButton2Click();
 }
 

@@ -112,6 +112,7 @@ void TMainForm::FormMouseDown(toolkit::MouseButton) {
 }
 
 void TMainForm::ToolButton3Click() {
+    const DialogShowing showing(dialogsOpen_);
     if (AboutForm != nullptr) AboutForm->Form().ShowModal();
 }
 

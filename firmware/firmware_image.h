@@ -9,7 +9,9 @@
 
 namespace quillan {
 
-constexpr size_t kMaxPathLength = 127;
+// MAX_PATH less the terminator: the start-up file is held by its full path,
+// which may lie deep in a folder tree.
+constexpr size_t kMaxPathLength = 259;
 
 struct FirmwareImageRecord {
     // Longer paths are refused when the file is opened, never cut: a cut

@@ -21,6 +21,14 @@ uint32_t Win32Host::PlatformId() {
 
 void Win32Host::Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
+std::string Win32Host::FullPath(const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    // A path that cannot be made whole stays as it is; opening it decides.
+    if (length == 0 || length >= sizeof(full)) return path;
+    return std::string(full, length);
+}
+
 bool Win32Host::OpenMachineKey(const char* path, RegistryKey* key) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS)

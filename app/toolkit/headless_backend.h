@@ -69,6 +69,9 @@ public:
     bool closed = false;
     bool inputHeld = false;
     int processMessagesCalls = 0;
+    // Runs while a message box or the file dialog shows, as their own message
+    // loops would run the window's timers.
+    std::function<void()> whileModal;
     // Runs at each ProcessMessages: a test delivers the user's input there.
     std::function<void()> onProcessMessages;
     // Runs at each PaintNow: a test reads there what the screen would show.

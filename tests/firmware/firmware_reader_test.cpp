@@ -192,7 +192,7 @@ TEST(FirmwareReader, ShortFilesAndBadPathsAreRefusedWithNothingCarriedOver) {
     std::vector<std::string> messages;
     const auto show = [&](const std::string& m) { messages.push_back(m); };
     EXPECT_FALSE(ReadFirmwareFile("/no/such/folder/FW.BIN", show));
-    EXPECT_FALSE(ReadFirmwareFile(std::string(128, 'a'), show));
+    EXPECT_FALSE(ReadFirmwareFile(std::string(260, 'a'), show));  // longer than MAX_PATH allows
     EXPECT_EQ(messages, (std::vector<std::string>{"File Not Opened!!", "File Not Opened!!"}));
     EXPECT_EQ(FirmwareImage.Size, 0);
 }

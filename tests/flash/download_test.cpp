@@ -793,6 +793,112 @@ TEST_F(Download, AutoStartModeSkipsTheDiscCheck) {
     EXPECT_EQ(Sent(drive), Lines{kChunkFirst});
 }
 
+// Puts the current folder back when the test leaves, as the file dialog
+// does not.
+class CurrentFolderKept {
+public:
+    CurrentFolderKept() : kept_(std::filesystem::current_path()) {}
+    ~CurrentFolderKept() { std::filesystem::current_path(kept_); }
+
+private:
+    std::filesystem::path kept_;
+};
+
+// The automatic start flashes the AUTORUN.BIN that start-up checked, found by
+// its full path, and only once no dialog or message box of the program is
+// open; a file opened by hand in the meantime ends it without a download.
+TEST_F(Download, AutomaticStartFlashesOnlyTheFileStartUpChecked) {
+    const std::vector<uint8_t> checked = testing::ChunkedFile(Info(), 3, 16);
+    InfoBlock otherModel = Info();
+    otherModel.model = "HALVERN DVD-ROM XD-341  ";
+    const std::vector<uint8_t> otherFolders = testing::ChunkedFile(otherModel, 2, 16);
+    const std::vector<uint8_t> byHand = testing::ChunkedFile(Info(), 2, 32);
+    const std::filesystem::path here = scratch_ / "here", there = scratch_ / "there";
+    std::function<void()> timer3Fires;  // the timer's tick, whenever it comes
+    using Action = std::function<void(TMainForm&, TAboutForm&)>;
+    const struct Case {
+        const char* name;
+        Action meanwhile;  // what the user does; the timer may fire in it
+        bool flashed;
+    } cases[] = {
+        {"the file dialog browses to another folder and is cancelled",
+         [&](TMainForm& f, TAboutForm&) {
+             backend.nextOpenPath.clear();
+             backend.whileModal = [&] {
+                 std::filesystem::current_path(there);
+                 timer3Fires();
+             };
+             f.Image2.onClick();
+         },
+         true},
+        {"the F9 box shows",
+         [&](TMainForm&, TAboutForm&) {
+             backend.whileModal = timer3Fires;
+             backend.onKeyDown(0x78);
+         },
+         true},
+        {"the About box shows",
+         [&](TMainForm& f, TAboutForm& about) {
+             f.Image4.onClick();
+             timer3Fires();
+             about.Button1Click();
+         },
+         true},
+        {"a file is opened by hand",
+         [&](TMainForm& f, TAboutForm&) {
+             backend.nextOpenPath = (there / "BYHAND.BIN").string();
+             f.Image2.onClick();
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        CurrentFolderKept folder;
+        std::filesystem::create_directories(here);
+        std::filesystem::create_directories(there);
+        const auto write = [](const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        };
+        write(here / "AUTORUN.BIN", checked);
+        write(there / "AUTORUN.BIN", otherFolders);
+        write(there / "BYHAND.BIN", byHand);
+        std::filesystem::current_path(here);
+        LiveResultPath = "QUILLAN.TMP";
+        sim::SimDrive* drive = AddDrive(0, 0, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+        host.commandLine = "q.exe -LIVE";
+        Create();
+        TAboutForm about(backend);
+        form->AboutForm = &about;
+        form->FormShow();
+        ASSERT_TRUE(form->Timer3.Enabled());
+        timer3Fires = [&] {
+            if (form->Timer3.Enabled()) form->Timer3Timer();
+        };
+        const auto flashCommands = [&] {  // FLASH DOWNLOAD, not READ DRIVE CODE
+            return std::count_if(drive->Log().begin(), drive->Log().end(),
+                                 [](const sim::LogEntry& e) { return e.cdb[0] == 0xFF && e.cdb[2] == 0x01; });
+        };
+
+        c.meanwhile(*form, about);
+        backend.whileModal = nullptr;
+        EXPECT_EQ(flashCommands(), 0) << "flashed while a dialog or box was open";
+        timer3Fires();
+        host.RunWorker();
+        EXPECT_FALSE(form->Timer3.Enabled());
+        if (c.flashed) {
+            EXPECT_EQ(drive->Image(), checked);
+            EXPECT_EQ(ReadAll((here / "QUILLAN.TMP").string()), "COMPLETE\r\n");
+            EXPECT_FALSE(std::filesystem::exists(there / "QUILLAN.TMP"));
+        } else {
+            EXPECT_EQ(flashCommands(), 0);
+            EXPECT_EQ(ReadAll((here / "QUILLAN.TMP").string()), "FAIL0\r\n");
+        }
+    }
+}
+
 TEST_F(Download, NoDriveListedNothingIsSent) {
     // A hard disk at adapter 0, target 0 answers everything but is no drive of ours.
     sim::DriveSettings disk;

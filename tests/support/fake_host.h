@@ -3,8 +3,10 @@
 // worker waits for the test to run it, or runs on a real thread of its own.
 #pragma once
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <thread>
@@ -64,6 +66,17 @@ public:
     uint32_t PlatformId() override {
         Note("platform");
         return platformId;
+    }
+    // As Windows makes it: a path with a drive letter or a leading separator
+    // is whole already.
+    std::string FullPath(const std::string& path) override {
+        const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+        const bool rooted = !path.empty() && (path[0] == '\\' || path[0] == '/');
+        if (path.empty() || drive || rooted) return path;  // "": GetFullPathNameA fails, the path stays
+        std::error_code failed;
+        const std::filesystem::path full = std::filesystem::absolute(path, failed);
+        return failed ? path : full.string();
     }
     void Pause(uint32_t ms) override {
         Note("pause " + std::to_string(ms));
