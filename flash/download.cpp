@@ -164,7 +164,7 @@ bool StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
 }
 
 // Each returns the status of the last command sent (1 when none was sent),
-// or 0 when the file could not give a whole piece.
+// or 0 when the file could not give a whole piece or the worker not start.
 uint8_t SingleCommandDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
     FirmwareImage.ChunkKb = 60;
     const uint32_t length = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
