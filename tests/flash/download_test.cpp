@@ -889,6 +889,8 @@ TEST_F(Download, AutomaticStartFlashesOnlyTheFileStartUpChecked) {
         host.RunWorker();
         EXPECT_FALSE(form->Timer3.Enabled());
         if (c.flashed) {
+            form->Timer1Timer();  // the run ends, and lets go of the file
+            EXPECT_EQ(host.directRestarts, 1);
             EXPECT_EQ(drive->Image(), checked);
             EXPECT_EQ(ReadAll((here / "QUILLAN.TMP").string()), "COMPLETE\r\n");
             EXPECT_FALSE(std::filesystem::exists(there / "QUILLAN.TMP"));
