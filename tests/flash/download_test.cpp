@@ -542,8 +542,12 @@ TEST_F(Download, WorkerThatCannotStartIsACommandFailure) {
         SetUp();
         Prepare(c.bytes, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode));
         host.workerStartFails = true;
+        backend.journal.clear();
         form->ToolButton2Click();
-        EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
+        Lines seen;
+        for (const std::string& entry : backend.journal)
+            if (entry.rfind("Timer1", 0) == 0 || entry.rfind("message", 0) == 0) seen.push_back(entry);
+        EXPECT_EQ(seen, (Lines{"Timer1 on", "Timer1 off", "message: Flash Cmd Fail!!"}));
         EXPECT_FALSE(form->Timer1.Enabled());
         EXPECT_FALSE(host.captured);
         EXPECT_FALSE(host.hourglass);
@@ -679,6 +683,39 @@ TEST_F(Download, NobodyWritesTheFileWhileTheDownloadRuns) {
     EXPECT_TRUE(writable());
 }
 #endif
+
+// A read that falls short after the check sends no partial piece. Only
+// natively can the file be cut then: Windows keeps writers out until the
+// download ends, and the whole image goes out.
+TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    sim::SimDrive* drive = Prepare(bytes);
+    bool cut = false;
+    aspi.SetEventSink([&](const sim::AspiEvent& event) {
+        const bool firstPiece = event.cdb.size() > 5 && event.cdb[0] == 0xFF && event.cdb[2] == 0x01;
+        if (!firstPiece || cut) return;
+        std::error_code refused;
+        std::filesystem::resize_file(FilePath(), 32768 + 1000, refused);
+        cut = !refused;
+    });
+    form->ToolButton2Click();
+#ifdef _WIN32
+    EXPECT_FALSE(cut);
+#else
+    EXPECT_TRUE(cut);
+#endif
+    if (cut) {
+        EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kChunkFirst}}));
+        EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+        EXPECT_EQ(host.workersStarted, 0);
+    } else {
+        host.RunWorker();
+        EXPECT_EQ(drive->Image(), bytes);
+        form->Timer1Timer();
+    }
+}
 
 TEST_F(Download, NoFileNoDownload) {
     sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16));
