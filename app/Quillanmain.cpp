@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/Quillanabout.h"
 #include "app/command_line.h"
 #include "drive/command_set.h"
 #include "drive/discovery.h"
@@ -52,7 +53,13 @@ TMainForm::TMainForm(toolkit::Backend& backend)
       Timer3(backend, "Timer3", 1000, false),
       OpenDialog1(backend, "DOWNLOAD FILE(*.BIN)|*.BIN"),
       backend_(backend) {
-    ComboBox1.onChange = [this] { ComboBox1Change(); };
+    ComboBox1.onChange = [this] {
+        // During a download the list shows the drive being flashed.
+        if (userInputHeld_)
+            ComboBox1.SetItemIndex(selectedDrive);
+        else
+            ComboBox1Change();
+    };
     Timer1.onTimer = [this] { Timer1Timer(); };
     Timer2.onTimer = [this] { Timer2Timer(); };
     Timer3.onTimer = [this] { Timer3Timer(); };
@@ -62,6 +69,7 @@ TMainForm::TMainForm(toolkit::Backend& backend)
 
 int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon icon,
                        bool systemModal, bool owned) {
+    const DialogShowing showing(dialogsOpen_);
     toolkit::MessageBoxRequest request;
     request.text = text;
     request.caption = caption;
@@ -71,9 +79,16 @@ int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon ico
     return backend_.ShowMessage(request);
 }
 
+bool TMainForm::DialogOpen() const {
+    return dialogsOpen_ > 0 || (AboutForm != nullptr && AboutForm->Form().Visible());
+}
+
 void TMainForm::FormCreate() {
     backend_.SetMainWindowTitle(kTitle);
     ApplyCommandLine();
+    // The result line goes to the folder the program started in, wherever
+    // the file dialog leaves the current folder.
+    LiveResultPath = CurrentHost().FullPath(LiveResultPath);
     ProgressBar1.SetBackground(Rgb(160, 192, 240));
     ShapeWindow();
     ProbeDefaultFile();
@@ -111,6 +126,10 @@ void TMainForm::ShapeWindow() {
 }
 
 void TMainForm::ProbeDefaultFile() {
+    // Fixed now by its full path: the file dialog changes the current folder
+    // as the user browses, and another folder may hold another AUTORUN.BIN.
+    startupFileName_ = FirmwareImage.Path;
+    FirmwareImage.Path = CurrentHost().FullPath(FirmwareImage.Path);
     std::FILE* file = std::fopen(FirmwareImage.Path.c_str(), "rb");
     if (file == nullptr) return;
     std::fclose(file);
@@ -163,7 +182,16 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::Timer3Timer() {
+    // Not under a dialog or box of the program: the next tick tries again.
+    if (DialogOpen()) return;
     Timer3.SetEnabled(false);
+    // The user started a download himself.
+    if (userInputHeld_) return;
+    if (fileOpenedByHand_) {
+        // No automatic download in this run: tell the calling script.
+        WriteResultLine("FAIL0\n", liveMode, testMode);
+        return;
+    }
     ToolButton2Click();
 }
 

@@ -2,6 +2,7 @@
 // its handlers share.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -68,7 +69,9 @@ public:
     int Progress() const override;
     void SetProgress(int position) override;
     void ProcessMessages() override;
+    void PaintNow() override;
     void SetProgressTimer(bool enabled) override;
+    void HoldUserInput(bool held) override;
     void CloseMainWindow() override;
 
     // Run-mode flags, fixed after FormCreate has read the command line.
@@ -123,9 +126,28 @@ private:
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
     int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,
                 bool systemModal, bool owned);
+    // The user's input reaches `handler` only while no download holds the window.
+    void OnInput(void (TMainForm::*handler)());
+    // A dialog or message box of the program is open (the worker's too).
+    bool DialogOpen() const;
+    // Counts one open dialog or box for its lifetime.
+    struct DialogShowing {
+        explicit DialogShowing(std::atomic<int>& open) : open_(open) { ++open_; }
+        ~DialogShowing() { --open_; }
+        DialogShowing(const DialogShowing&) = delete;
+        DialogShowing& operator=(const DialogShowing&) = delete;
+        std::atomic<int>& open_;
+    };
 
     toolkit::Backend& backend_;
     SkinButtons buttons_{*this};
+    bool userInputHeld_ = false;  // a download holds the window
+    std::atomic<int> dialogsOpen_{0};
+    // The start-up file as start-up named it, for the window's field.
+    std::string startupFileName_;
+    // The automatic start is for the file start-up checked, not for one
+    // opened by hand since.
+    bool fileOpenedByHand_ = false;
 };
 
 }  // namespace quillan

@@ -16,6 +16,9 @@ RunFlags TMainForm::Flags() const {
 }
 
 void TMainForm::ToolButton2Click() {
+    // A download runs already: the automatic start's timer may fire while
+    // the boot-block update lets messages through.
+    if (userInputHeld_) return;
     // With no drive listed there is no device to flash: index 0 of the
     // device table would be whatever answers first, perhaps not an optical
     // drive at all. (A file can still be accepted then, under -NOCHECK.)
@@ -41,8 +44,19 @@ void TMainForm::SetProgress(int position) { ProgressBar1.SetPosition(position); 
 
 void TMainForm::ProcessMessages() { backend_.ProcessMessages(); }
 
+void TMainForm::PaintNow() { backend_.PaintNow(); }
+
 void TMainForm::SetProgressTimer(bool enabled) { Timer1.SetEnabled(enabled); }
 
 void TMainForm::CloseMainWindow() { backend_.CloseMainWindow(); }
+
+void TMainForm::HoldUserInput(bool held) {
+    userInputHeld_ = held;
+    backend_.HoldUserInput(held);
+}
+
+void TMainForm::OnInput(void (TMainForm::*handler)()) {
+    if (!userInputHeld_) (this->*handler)();
+}
 
 }  // namespace quillan

@@ -63,7 +63,7 @@ void TMainForm::MatchStartupFile() {
     RecomputeDriveFlags();
 }
 
-void TMainForm::ShowStartupMatch() { ShowFileFields(FirmwareImage.Path, FirmwareImage.Size / 1024, "READY"); }
+void TMainForm::ShowStartupMatch() { ShowFileFields(startupFileName_, FirmwareImage.Size / 1024, "READY"); }
 
 void TMainForm::ShowFileFields(const std::string& fileName, int32_t kilobytes, const char* status) {
     char download[200];

@@ -11,7 +11,11 @@ namespace quillan {
 using toolkit::BoxIcon;
 
 void TMainForm::ToolButton1Click() {
-    if (!OpenDialog1.Execute()) return;
+    {
+        const DialogShowing showing(dialogsOpen_);
+        if (!OpenDialog1.Execute()) return;
+    }
+    fileOpenedByHand_ = true;
     const std::string& chosen = OpenDialog1.FileName();
     const size_t slash = chosen.find_last_of("\\/:");
     std::string displayName = slash == std::string::npos ? chosen : chosen.substr(slash + 1);

@@ -41,18 +41,24 @@ void TMainForm::WireSkin() {
     for (int i = 0; i < kSkinButtonCount; ++i) {
         buttons[i]->transparent = true;
         buttons[i]->hint = hints[i];
-        buttons[i]->onMouseMove = [this, h = moves[i]](int, int) { (this->*h)(); };
-        buttons[i]->onMouseDown = [this, h = downs[i]](MouseButton, int, int) { (this->*h)(); };
-        buttons[i]->onMouseUp = [this, h = ups[i]](MouseButton, int, int) { (this->*h)(); };
+        buttons[i]->onMouseMove = [this, h = moves[i]](int, int) { OnInput(h); };
+        buttons[i]->onMouseDown = [this, h = downs[i]](MouseButton, int, int) { OnInput(h); };
+        buttons[i]->onMouseUp = [this, h = ups[i]](MouseButton, int, int) { OnInput(h); };
     }
-    Image2.onClick = [this] { ToolButton1Click(); };
-    Image3.onClick = [this] { ToolButton2Click(); };
-    Image4.onClick = [this] { ToolButton3Click(); };
-    Image5.onClick = [this] { Image5Click(); };
-    Image1.onMouseMove = [this](int, int) { Image1MouseMove(); };
-    Image1.onMouseDown = [this](MouseButton b, int, int) { FormMouseDown(b); };
-    backend_.onFormMouseDown = [this](MouseButton b) { FormMouseDown(b); };
-    backend_.onKeyDown = [this](uint16_t key) { FormKeyDown(key); };
+    Image2.onClick = [this] { OnInput(&TMainForm::ToolButton1Click); };
+    Image3.onClick = [this] { OnInput(&TMainForm::ToolButton2Click); };
+    Image4.onClick = [this] { OnInput(&TMainForm::ToolButton3Click); };
+    Image5.onClick = [this] { OnInput(&TMainForm::Image5Click); };
+    Image1.onMouseMove = [this](int, int) { OnInput(&TMainForm::Image1MouseMove); };
+    Image1.onMouseDown = [this](MouseButton b, int, int) {
+        if (!userInputHeld_) FormMouseDown(b);
+    };
+    backend_.onFormMouseDown = [this](MouseButton b) {
+        if (!userInputHeld_) FormMouseDown(b);
+    };
+    backend_.onKeyDown = [this](uint16_t key) {
+        if (!userInputHeld_) FormKeyDown(key);
+    };
 }
 
 toolkit::Image& TMainForm::ButtonImage(int button) {
@@ -106,6 +112,7 @@ void TMainForm::FormMouseDown(toolkit::MouseButton) {
 }
 
 void TMainForm::ToolButton3Click() {
+    const DialogShowing showing(dialogsOpen_);
     if (AboutForm != nullptr) AboutForm->Form().ShowModal();
 }
 

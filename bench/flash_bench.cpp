@@ -40,6 +40,8 @@ public:
     int Progress() const override { return position; }
     void SetProgress(int p) override { position = p; }
     void ProcessMessages() override {}
+    void PaintNow() override {}
+    void HoldUserInput(bool) override {}
     void SetProgressTimer(bool) override {}
     void CloseMainWindow() override {}
     std::string last;

@@ -5,9 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "firmware/firmware_file.h"
+
 namespace quillan {
 
-constexpr size_t kMaxPathLength = 127;
+// MAX_PATH less the terminator: the start-up file is held by its full path,
+// which may lie deep in a folder tree.
+constexpr size_t kMaxPathLength = 259;
 
 struct FirmwareImageRecord {
     // Longer paths are refused when the file is opened, never cut: a cut
@@ -25,6 +29,9 @@ struct FirmwareImageRecord {
     int32_t CodeCheck = 1;
     bool StartupReady = false;
     uint8_t Block[35] = {};
+    // The whole file as it was loaded and checked; the download sends it only
+    // while it still reads the same.
+    FileFingerprint Fingerprint;
 };
 
 extern FirmwareImageRecord FirmwareImage;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "drive/ascii_upper.h"
+#include "firmware/firmware_file.h"
 #include "firmware/firmware_image.h"
 
 namespace quillan {
@@ -88,7 +89,9 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
     ResetRecord();
     // A longer path would have to be cut, and a cut path may name another file.
     if (path.size() > kMaxPathLength) return Refuse(showFailure, kNotOpened);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Nobody writes to the file while its block and its digest are read.
+    const FirmwareFile opened = OpenFirmwareFile(path);
+    std::FILE* file = opened.get();
     if (file == nullptr) return Refuse(showFailure, kNotOpened);
 
     long length = -1;
@@ -97,9 +100,12 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
     const int32_t L = lengthKnown ? static_cast<int32_t>(length) : 0;
     FirmwareImage.Size = L;
 
-    uint8_t probe[8] = {};
-    bool complete = lengthKnown && ReadAt(file, kMarkerOffset, probe, sizeof(probe));
-    FirmwareImage.Marked = complete && std::memcmp(probe, kMarker, sizeof(kMarker)) == 0;
+    // Only a file that holds the marker has the marked layout; one too short
+    // to hold it has the trailer layout like any other file without it.
+    uint8_t probe[sizeof(kMarker)] = {};
+    FirmwareImage.Marked = lengthKnown && ReadAt(file, kMarkerOffset, probe, sizeof(probe)) &&
+                           std::memcmp(probe, kMarker, sizeof(kMarker)) == 0;
+    bool complete = lengthKnown;
     if (complete) {
         if (FirmwareImage.Marked) {
             complete = ReadAt(file, kMarkedBlockOffset, FirmwareImage.Block, kBlockSize);
@@ -109,8 +115,9 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
                 complete = ReadAt(file, L - kAlternativeBack, FirmwareImage.Block, kBlockSize);
         }
     }
-    std::fclose(file);
-    // Too short for the places the information block may be in.
+    complete = complete && TakeFingerprint(file, FirmwareImage.Fingerprint) &&
+               FirmwareImage.Fingerprint.length == L;
+    // Too short for the places the information block may be in, or unreadable.
     if (!complete) return Refuse(showFailure, FileOpenFailText(0, 0, 0));
 
     const uint8_t* block = FirmwareImage.Block;
@@ -151,10 +158,13 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
     const int32_t chunkCount = FirmwareImage.ChunkCount;
     const int32_t lastKb = LastChunkKb(L, chunkKb, chunkCount);
     const bool consistent = L == chunkKb * 1024 * (chunkCount - 1) + lastKb * 1024;
-    // Every piece travels through the 64 KB command buffer; a file whose
-    // pieces cannot fit it (or that has no pieces) is no flash file.
-    const bool fits = chunkCount >= 1 && chunkKb * 1024 <= kCommandBufferBytes &&
-                      lastKb * 1024 <= kCommandBufferBytes;
+    // Every piece travels through the 64 KB command buffer and carries at
+    // least 1 KB: a file without pieces, with a piece too large for the
+    // buffer, or with an empty one, is no flash file. The chunk size is
+    // used only by the pieces before the last.
+    const bool lastFits = lastKb >= 1 && lastKb * 1024 <= kCommandBufferBytes;
+    const bool chunksFit = chunkCount == 1 || (chunkKb >= 1 && chunkKb * 1024 <= kCommandBufferBytes);
+    const bool fits = chunkCount >= 1 && lastFits && chunksFit;
     if (!consistent || !fits) return Refuse(showFailure, FileOpenFailText(chunkKb, lastKb, chunkCount));
     return true;
 }

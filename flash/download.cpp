@@ -6,6 +6,7 @@
 #include "drive/command_set.h"
 #include "drive/device_table.h"
 #include "drive/transport.h"
+#include "firmware/firmware_file.h"
 #include "firmware/firmware_image.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
@@ -29,6 +30,10 @@ const char kDmaText[] =
 const char kDownloadOk[] = "  Download Ok!!  \nRestart WINDOWS";
 const char kDownloadFail[] = " Download Fail!! \nRestart WINDOWS";
 constexpr uint32_t kSingleCommandSkip = 4096;
+
+// The firmware file from the check before the first command to the end of
+// the download: open, and on Windows closed to writers, all that time.
+FirmwareFile downloadFile;
 
 // What the worker reads, written before it is created.
 DownloadWindow* workerWindow = nullptr;
@@ -99,8 +104,20 @@ void ReportPreCheckFailure(DownloadWindow& window, RunFlags flags, uint8_t devic
     WriteResultLine(FailLine(outcome), flags.liveMode, flags.testMode);
 }
 
-// Reads exactly `count` bytes; a file that changed since it was loaded must
-// not send a partial piece to the drive.
+// The download is over: the file is closed and the window takes input again.
+void GiveWindowBack(DownloadWindow& window) {
+    downloadFile.reset();
+    window.HoldUserInput(false);
+}
+
+// The file still holds the bytes that were loaded and checked against the
+// drive: same length, same digest.
+bool StillTheLoadedFile(std::FILE* file) {
+    FileFingerprint now;
+    return TakeFingerprint(file, now) && SameFingerprint(now, FirmwareImage.Fingerprint);
+}
+
+// Reads exactly `count` bytes; a short read must not send a partial piece.
 bool ReadPiece(std::FILE* file, uint8_t* into, uint32_t count) {
     return std::fread(into, 1, count, file) == count;
 }
@@ -134,16 +151,20 @@ void Worker() {
     BusyFlag = 0;
 }
 
-void StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
+// False when no thread could be created: the final command was not sent,
+// and the bar must not run for it.
+bool StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
     workerWindow = &window;
     workerFlags = flags;
     workerDevice = device;
     BusyFlag = 1;
-    CurrentHost().StartWorker(Worker);
+    if (CurrentHost().StartWorker(Worker)) return true;
+    window.SetProgressTimer(false);
+    return false;
 }
 
 // Each returns the status of the last command sent (1 when none was sent),
-// or 0 when the file could not give a whole piece.
+// or 0 when the file could not give a whole piece or the worker not start.
 uint8_t SingleCommandDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
     FirmwareImage.ChunkKb = 60;
     const uint32_t length = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
@@ -156,8 +177,7 @@ uint8_t SingleCommandDownload(DownloadWindow& window, RunFlags flags, uint8_t de
     }
     FlashDownloadTemplate[5] = 0x01;
     FlashDownloadTemplate[9] = 0xF0;
-    StartWorker(window, flags, device);
-    return kStatusGood;
+    return StartWorker(window, flags, device) ? kStatusGood : 0;
 }
 
 uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
@@ -168,20 +188,21 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
     PutFlashPageHeader(kPageBootSelect, 0x0080, kPageListShort);
     SendFlashPage(device, kPageListShort);
 
-    PutFlashPageHeader(kPageBootPiece, kBootFirstAddress, kPageListBootPiece);
-    CommandData[8] = 0x00;
-    CommandData[9] = 0x40;
     // The boot block is the file's last 64 KB, right after the main image.
     if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return 0;
     for (uint32_t i = 0; i < kBootPieces; ++i) {
+        // The whole header, every time: a refused piece leaves its sense key
+        // in byte 2, the high byte of the page length.
         const uint32_t address = kBootFirstAddress + kBootPieceBytes * i;
-        CommandData[6] = static_cast<uint8_t>(address >> 8);
-        CommandData[7] = static_cast<uint8_t>(address);
+        PutFlashPageHeader(kPageBootPiece, static_cast<uint16_t>(address), kPageListBootPiece);
+        CommandData[8] = 0x00;
+        CommandData[9] = 0x40;
         if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return 0;
         CommandData[74] = 0;
         CommandData[75] = 0;
         SendFlashPage(device, kPageListBootPiece);
         window.SetProgress(static_cast<int>(100 * i / kBootPieces));
+        window.PaintNow();
         window.ProcessMessages();
     }
     return kStatusGood;
@@ -203,11 +224,9 @@ uint8_t FlashPageDownload(DownloadWindow& window, RunFlags flags, uint8_t device
         last = SendFlashPage(device, kPageListBlock);
         if (last != kStatusGood) return last;
     }
-    if (last == kStatusGood) {
-        window.SetProgressTimer(true);
-        StartWorker(window, flags, device);
-    }
-    return last;
+    if (last != kStatusGood) return last;
+    window.SetProgressTimer(true);
+    return StartWorker(window, flags, device) ? kStatusGood : 0;
 }
 
 uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
@@ -227,8 +246,7 @@ uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, 
     }
     FlashDownloadTemplate[5] = LastChunkKb(FirmwareImage.Size, FirmwareImage.ChunkKb, FirmwareImage.ChunkCount);
     FlashDownloadTemplate[9] = 0x00;
-    StartWorker(window, flags, device);
-    return kStatusGood;
+    return StartWorker(window, flags, device) ? kStatusGood : 0;
 }
 
 }  // namespace
@@ -239,14 +257,23 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
         ReportPreCheckFailure(window, flags, device, outcome);
         return;
     }
+    // From here to the end of the download the buffer, the templates and the
+    // selected drive belong to it: a drive change, another start or closing
+    // the window would pull them from under the pieces being sent.
+    window.HoldUserInput(true);
     WriteResultLine("START\n", flags.liveMode, flags.testMode);
-    std::FILE* file = std::fopen(FirmwareImage.Path.c_str(), "rb");
-    if (file == nullptr || FirmwareImage.Size == 0) {
-        if (file != nullptr) std::fclose(file);
+    downloadFile = OpenFirmwareFile(FirmwareImage.Path);
+    // Another file under the same name, or this one grown or cut since it
+    // was checked, is not flashed: nothing goes to the drive.
+    if (!downloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(downloadFile.get())) {
         ShowError(window, "Flash File Not Opened!!");
+        GiveWindowBack(window);
         return;
     }
+    std::FILE* file = downloadFile.get();
     window.SetStatus("Wait..");
+    // Nothing repaints while this thread waits for the drive.
+    window.PaintNow();
     Host& host = CurrentHost();
     host.CaptureMouse();
     host.ShowHourglass();
@@ -259,13 +286,13 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
         last = FlashPageDownload(window, flags, device, file);
     else
         last = ChunkedDownload(window, flags, device, file);
-    std::fclose(file);
 
     if (last != kStatusGood) {
         ShowError(window, "Flash Cmd Fail!!");
         host.ReleaseMouse();
         // Idle again: the hourglass would say otherwise.
         host.RestoreCursor();
+        GiveWindowBack(window);
     }
 }
 
@@ -283,6 +310,7 @@ void ProgressTick(DownloadWindow& window, RunFlags flags) {
     }
     if (BusyFlag != 0) return;
     window.SetProgressTimer(false);
+    GiveWindowBack(window);
     Host& host = CurrentHost();
     if (flags.testMode) {
         window.CloseMainWindow();

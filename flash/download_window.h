@@ -21,7 +21,13 @@ public:
     virtual int Progress() const = 0;                      // ProgressBar1
     virtual void SetProgress(int position) = 0;
     virtual void ProcessMessages() = 0;
+    // Paints what changed now: the window's thread is about to block in a
+    // drive command, and the user must see the status and the bar first.
+    virtual void PaintNow() = 0;
     virtual void SetProgressTimer(bool enabled) = 0;       // Timer1
+    // While held, no user input reaches the window (keys, mouse, the drive
+    // list, closing it); the program's message boxes still take theirs.
+    virtual void HoldUserInput(bool held) = 0;
     virtual void CloseMainWindow() = 0;
 };
 

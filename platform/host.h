@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace quillan {
 
@@ -21,6 +22,8 @@ public:
     // dwPlatformId from GetVersionExA (structure size 148).
     virtual uint32_t PlatformId() = 0;
     virtual void Pause(uint32_t milliseconds) = 0;
+    // `path` made whole against the current folder (GetFullPathNameA).
+    virtual std::string FullPath(const std::string& path) = 0;
 
     // Registry under HKEY_LOCAL_MACHINE, opened with KEY_ALL_ACCESS.
     virtual bool OpenMachineKey(const char* path, RegistryKey* key) = 0;
@@ -40,8 +43,9 @@ public:
     virtual void ShowHourglass() = 0;
     virtual void RestoreCursor() = 0;
 
-    // Runs `work` on a new thread whose handle is not kept.
-    virtual void StartWorker(void (*work)()) = 0;
+    // Runs `work` on a new thread whose handle is not kept; false when no
+    // thread could be created.
+    virtual bool StartWorker(void (*work)()) = 0;
 
     // NT family: enable the shutdown privilege, then restart. False when the
     // privilege could not be enabled or the request failed.

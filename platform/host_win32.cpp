@@ -21,6 +21,14 @@ uint32_t Win32Host::PlatformId() {
 
 void Win32Host::Pause(uint32_t milliseconds) { Sleep(milliseconds); }
 
+std::string Win32Host::FullPath(const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof(full), full, nullptr);
+    // A path that cannot be made whole stays as it is; opening it decides.
+    if (length == 0 || length >= sizeof(full)) return path;
+    return std::string(full, length);
+}
+
 bool Win32Host::OpenMachineKey(const char* path, RegistryKey* key) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS)
@@ -109,11 +117,13 @@ private:
 
 }  // namespace
 
-void Win32Host::StartWorker(void (*work)()) {
+bool Win32Host::StartWorker(void (*work)()) {
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, RunWorker, reinterpret_cast<LPVOID>(work), 0, &threadId);
+    if (thread == nullptr) return false;
     // The thread's handle is not kept.
-    if (thread != nullptr) CloseHandle(thread);
+    CloseHandle(thread);
+    return true;
 }
 
 bool Win32Host::RestartWindows() {

@@ -10,6 +10,7 @@ public:
     const char* CommandLine() override;
     uint32_t PlatformId() override;
     void Pause(uint32_t milliseconds) override;
+    std::string FullPath(const std::string& path) override;
     bool OpenMachineKey(const char* path, RegistryKey* key) override;
     bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) override;
     void FlushKey(RegistryKey key) override;
@@ -19,7 +20,7 @@ public:
     void ReleaseMouse() override;
     void ShowHourglass() override;
     void RestoreCursor() override;
-    void StartWorker(void (*work)()) override;
+    bool StartWorker(void (*work)()) override;
     bool RestartWindows() override;
     void DirectRestart() override;
 

@@ -21,6 +21,8 @@ fi
 jobs=(-j "$(( $(nproc) > 2 ? $(nproc) : 2 ))")
 status=0
 ctest --preset native "${jobs[@]}" || status=1
+# The download tests whose worker runs on a real thread, under ThreadSanitizer.
+{ [ -f build/tsan/CMakeCache.txt ] || cmake --preset tsan >/dev/null; cmake --build --preset tsan && ctest --preset tsan "${jobs[@]}"; } || status=1
 ctest --preset windows64 "${jobs[@]}" || status=1
 if [ "$QUILLAN_CAN_WINE32" = 1 ]; then
   ctest --preset windows "${jobs[@]}" || status=1

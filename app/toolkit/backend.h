@@ -50,7 +50,13 @@ public:
     virtual void SetMainWindowShape(const WindowShape& shape) = 0;
     virtual void SetMainWindowTitle(const std::string& title) = 0;
     virtual void CloseMainWindow() = 0;
+    // While held, the main window and its controls take no user input, and
+    // the user cannot close it; message boxes are not affected.
+    virtual void HoldUserInput(bool held) = 0;
     virtual void ProcessMessages() = 0;
+    // Paints the main window and its controls at once, without waiting for
+    // the message loop.
+    virtual void PaintNow() = 0;
 
     virtual void FormCreated(Form& form) = 0;
     virtual void FormDestroyed(Form& form) = 0;

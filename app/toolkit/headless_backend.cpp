@@ -3,9 +3,12 @@
 namespace quillan::toolkit {
 
 int HeadlessBackend::ShowMessage(const MessageBoxRequest& request) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages_.push_back(request);
-    journal.push_back("message: " + request.text);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        messages_.push_back(request);
+        journal.push_back("message: " + request.text);
+    }
+    if (whileModal) whileModal();
     return 1;  // IDOK
 }
 
@@ -16,6 +19,7 @@ std::vector<MessageBoxRequest> HeadlessBackend::Messages() const {
 
 bool HeadlessBackend::RunOpenDialog(const std::string& filter, std::string& path) {
     lastDialogFilter = filter;
+    if (whileModal) whileModal();
     if (nextOpenPath.empty()) return false;
     path = nextOpenPath;
     return true;

@@ -25,7 +25,18 @@ public:
     void SetMainWindowShape(const WindowShape& shape) override;
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
-    void ProcessMessages() override { ++processMessagesCalls; }
+    void HoldUserInput(bool held) override {
+        inputHeld = held;
+        journal.push_back(held ? "input held" : "input back");
+    }
+    void ProcessMessages() override {
+        ++processMessagesCalls;
+        if (onProcessMessages) onProcessMessages();
+    }
+    void PaintNow() override {
+        journal.push_back("paint");
+        if (onPaint) onPaint();
+    }
     void FormCreated(Form&) override {}
     void FormDestroyed(Form&) override {}
     // Records the showing and returns at once; the form stays visible until
@@ -56,7 +67,15 @@ public:
     bool shaped = false;
     std::string title;
     bool closed = false;
+    bool inputHeld = false;
     int processMessagesCalls = 0;
+    // Runs while a message box or the file dialog shows, as their own message
+    // loops would run the window's timers.
+    std::function<void()> whileModal;
+    // Runs at each ProcessMessages: a test delivers the user's input there.
+    std::function<void()> onProcessMessages;
+    // Runs at each PaintNow: a test reads there what the screen would show.
+    std::function<void()> onPaint;
     // What the form asked for, in order ("title", "size", "shape",
     // "message: <text>", "Timer1 on"),
     // so tests can check the order of a whole sequence.

@@ -122,6 +122,10 @@ void Win32Backend::ProcessMessages() {
     }
 }
 
+void Win32Backend::PaintNow() {
+    RedrawWindow(mainWindow_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 HWND Win32Backend::OwnerWindow(const Control& control) const {
     return control.Owner() != nullptr ? reinterpret_cast<HWND>(control.Owner()->native) : mainWindow_;
 }
@@ -303,7 +307,7 @@ void Win32Backend::Paint(HWND window, Surface& surface) {
 // button went down on keeps getting the mouse until the button is up, and a
 // left-button release still over it is a click.
 bool Win32Backend::Mouse(HWND window, Surface& surface, UINT message, WPARAM, LPARAM lParam) {
-    if (downloadCapture_) return true;
+    if (downloadCapture_ || inputHeld_) return true;
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     Image* hit = nullptr;
     for (auto it = surface.drawn.rbegin(); it != surface.drawn.rend(); ++it) {
@@ -414,6 +418,20 @@ void Win32Backend::SetMainWindowShape(const WindowShape& shape) {
 void Win32Backend::SetMainWindowTitle(const std::string& title) { SetWindowTextA(mainWindow_, title.c_str()); }
 
 void Win32Backend::CloseMainWindow() { PostMessageA(mainWindow_, WM_CLOSE, 0, 0); }
+
+void Win32Backend::HoldUserInput(bool held) {
+    inputHeld_ = held;
+    // The drive list is a window of its own: disabled, it takes neither keys
+    // nor clicks. Keys then go to the main window, whose form handlers and
+    // closing the hold keeps out.
+    if (held) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(mainWindow_, focus)) SetFocus(mainWindow_);
+    }
+    for (const auto& child : children_) {
+        if (GetParent(child.first) == mainWindow_) EnableWindow(child.first, held ? FALSE : TRUE);
+    }
+}
 
 void Win32Backend::FormCreated(Form& form) {
     RECT frame = {0, 0, form.ClientWidth(), form.ClientHeight()};
@@ -593,7 +611,7 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CLOSE:
         // Closing while the drive is being written (Alt+F4) would leave it
         // half flashed: the download holds the mouse until its end.
-        if (window == mainWindow_ && downloadCapture_) return 0;
+        if (window == mainWindow_ && (downloadCapture_ || inputHeld_)) return 0;
         if (surface != surfaces_.end() && surface->second.form != nullptr) {
             surface->second.form->Hide();  // a dialog form is only hidden, never destroyed
             return 0;

@@ -39,7 +39,9 @@ public:
     void SetMainWindowShape(const WindowShape& shape) override;
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
+    void HoldUserInput(bool held) override;
     void ProcessMessages() override;
+    void PaintNow() override;
     void FormCreated(Form& form) override;
     void FormDestroyed(Form& form) override;
     void ShowModal(Form& form) override;
@@ -85,6 +87,7 @@ private:
     bool busyCursor_ = false;
     bool downloadCapture_ = false;  // a download holds the mouse: no button reacts
     bool ending_ = false;           // a handler's exception is being shown
+    bool inputHeld_ = false;        // a download holds the window: no input, no closing
 };
 
 }  // namespace quillan::toolkit

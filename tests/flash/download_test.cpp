@@ -1,14 +1,21 @@
 // The download, byte for byte against the simulated drive: which commands go
 // out, from which thread, in which order, and what the user and the calling
 // script are told. The expected tables are written out by hand.
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/Quillanabout.h"
 #include "flash/download.h"
 #include "flash/result_file.h"
 #include "support/command_log.h"
@@ -183,21 +190,6 @@ TEST_F(Download, SingleCommandSkipsTheFirst4KB) {
     EXPECT_EQ(Result(), "COMPLETE\r\n");
 }
 
-TEST_F(Download, TimerRunsBeforeTheLastReadOfASingleCommandFile) {
-    sim::SimDrive* drive = Prepare(testing::TrailerFile(65536, Info()));
-    ShrinkFile(8000);  // the first 4 KB still read, the rest does not
-    backend.journal.clear();
-    form->ToolButton2Click();
-    EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
-    const Lines expected = {"Timer1 on", "Timer1 off", "message: Flash Cmd Fail!!"};
-    Lines seen;
-    for (const std::string& entry : backend.journal)
-        if (entry.rfind("Timer1", 0) == 0 || entry.rfind("message", 0) == 0) seen.push_back(entry);
-    EXPECT_EQ(seen, expected);
-    EXPECT_EQ(host.workersStarted, 0);
-    EXPECT_EQ(Result(), "START\r\n");
-}
-
 TEST_F(Download, FlashPagesWithAndWithoutTheBootBlock) {
     // A marked file of four blocks (and some bytes no block carries).
     // Marked files take their code from the revision: "1. " on both sides.
@@ -255,6 +247,239 @@ TEST_F(Download, FlashPagesWithAndWithoutTheBootBlock) {
     EXPECT_EQ(drive->Image(), std::vector<uint8_t>(trimmed.begin(), trimmed.begin() + size));
 }
 
+// A refused boot-block piece leaves its sense key in byte 2 of the buffer,
+// the high byte of the next page's length: each piece writes its whole header.
+TEST_F(Download, BootBlockPiecesAfterARefusedOne) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    const size_t size = 7 * 32768;  // past 256 KB with the boot block
+    const std::vector<uint8_t> bytes = testing::MarkedFile(size + 65536, boot);
+    const auto piece = [](uint16_t address) {
+        return std::vector<uint8_t>{0x88, 0x00, 0x00, 0x48, 0x00, 0xD9,
+                                    static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
+    };
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> refusedPage;
+        sim::CommandResult result;
+        size_t piecesSent, piecesKept;
+    } cases[] = {
+        {"third piece, illegal request", piece(0x8080), sim::CommandResult::Check(0x05, 0x26, 0x00), 512, 511},
+        {"first piece, medium error", piece(0x8000), sim::CommandResult::Check(0x03, 0x0C, 0x00), 512, 511},
+        {"last piece, hardware error", piece(0xFFC0), sim::CommandResult::Check(0x04, 0x44, 0x00), 512, 511},
+        // The erase page's status is not examined; a refused begin page
+        // leaves out the rest of the boot-block update.
+        {"erase page refused", {0x88, 0x00, 0x00, 0x04, 0x00, 0xDB}, sim::CommandResult::Check(0x05, 0x26, 0x00), 512, 512},
+        {"begin page refused", {0x88, 0x00, 0x00, 0x04, 0x00, 0xDC}, sim::CommandResult::Check(0x05, 0x26, 0x00), 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
+        sim::FaultRule refused;
+        refused.dataPrefix = c.refusedPage;
+        refused.result = c.result;
+        velmoric.faults.push_back(refused);
+        sim::SimDrive* drive = Prepare(bytes, velmoric);
+        form->ToolButton2Click();
+        size_t sent = 0;
+        int firstMalformed = -1;
+        for (const auto& entry : drive->Log()) {
+            if (entry.dataOut.size() != 76) continue;
+            std::vector<uint8_t> expected = piece(static_cast<uint16_t>(0x8000 + 64 * sent));
+            expected.insert(expected.end(), {0x00, 0x40});
+            expected.insert(expected.end(), bytes.begin() + size + 64 * sent, bytes.begin() + size + 64 * (sent + 1));
+            expected.insert(expected.end(), {0x00, 0x00});
+            if (entry.dataOut != expected && firstMalformed < 0) firstMalformed = static_cast<int>(sent);
+            ++sent;
+        }
+        EXPECT_EQ(firstMalformed, -1);
+        EXPECT_EQ(sent, c.piecesSent);
+        EXPECT_EQ(drive->BootPiecesReceived(), c.piecesKept);
+        EXPECT_EQ(host.workersStarted, 1);
+        host.RunWorker();
+        EXPECT_EQ(drive->Image(), std::vector<uint8_t>(bytes.begin(), bytes.begin() + size));
+    }
+}
+
+// The window's thread blocks in each drive command: "Wait.." must be on the
+// screen before the first one goes out, whichever way the file goes.
+TEST_F(Download, WaitIsOnTheScreenBeforeTheFirstPiece) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* driveCode;
+        const char* model;
+    } cases[] = {
+        {"chunked", testing::ChunkedFile(Info(), 3, 16), "XDA", "DVD-ROM XD-340  "},
+        {"single command", testing::TrailerFile(65536, Info()), "XDA", "DVD-ROM XD-340  "},
+        {"flash pages", testing::MarkedFile(2 * 32768, Info()), "", "DVD-ROM XD-340  "},
+        {"boot block", testing::MarkedFile(7 * 32768 + 65536, boot), "", "CD/DVDW VM-R916A"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        const bool velmoric = std::string(c.model) == "CD/DVDW VM-R916A";
+        Prepare(c.bytes, testing::DriveOf(velmoric ? "VELMORIC" : "HALVERN ", c.model, "1.10", c.driveCode));
+        std::string onScreen = "never painted";
+        int barOnScreen = -1;
+        backend.onPaint = [&] {
+            onScreen = form->StaticText5.Text();
+            barOnScreen = form->ProgressBar1.Position();
+        };
+        std::string atFirstPiece;
+        int bootPieces = 0, barsBehind = 0;
+        aspi.SetEventSink([&](const sim::AspiEvent& event) {
+            const bool piece = !event.cdb.empty() && (event.cdb[0] == 0xFF || event.cdb[0] == 0x1D);
+            if (piece && atFirstPiece.empty()) atFirstPiece = onScreen;
+            // Each boot-block piece after the first goes out with the bar its
+            // predecessor set already on the screen.
+            if (event.bufferLength == 76 && bootPieces++ > 0 && barOnScreen != 100 * (bootPieces - 2) / 512)
+                ++barsBehind;
+        });
+        form->ToolButton2Click();
+        host.RunWorker();
+        EXPECT_EQ(atFirstPiece, "Wait..");
+        EXPECT_EQ(barsBehind, 0);
+    }
+}
+
+// While the boot-block update lets the window's messages through, the user's
+// input must not reach the window: a drive change would rewrite the buffer
+// and talk to the other drive between two pieces.
+TEST_F(Download, InputWhileTheBootBlockUpdateLetsMessagesThrough) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    const size_t size = 7 * 32768;
+    const std::vector<uint8_t> bytes = testing::MarkedFile(size + 65536, boot);
+    using Input = std::function<void(TMainForm&, toolkit::HeadlessBackend&)>;
+    const struct Case {
+        const char* name;
+        Input give;
+    } cases[] = {
+        {"another drive chosen", [](TMainForm& f, toolkit::HeadlessBackend&) { f.ComboBox1.Choose(1); }},
+        {"F9", [](TMainForm&, toolkit::HeadlessBackend& b) { b.onKeyDown(0x78); }},
+        {"open button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image2.onClick(); }},
+        {"start button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image3.onClick(); }},
+        {"about button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image4.onClick(); }},
+        {"exit button", [](TMainForm& f, toolkit::HeadlessBackend&) { f.Image5.onClick(); }},
+        {"start button pressed", [](TMainForm& f, toolkit::HeadlessBackend&) {
+             f.Image3.onMouseDown(toolkit::MouseButton::Left, 3, 3);
+         }},
+        {"window dragged", [](TMainForm&, toolkit::HeadlessBackend& b) { b.onFormMouseDown(toolkit::MouseButton::Left); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::SimDrive* other = AddDrive(0, 1, testing::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
+        sim::SimDrive* drive = Prepare(bytes, testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10"));
+        TAboutForm about(backend);
+        form->AboutForm = &about;
+        const size_t otherHeard = other->Log().size();
+        const toolkit::Bounds startButton = form->Image3.GetBounds();
+        InfoBlock another = Info();
+        another.model = "BRISKO  CD-RW CR-5224   ";
+        testing::TempFile anotherFile(testing::ChunkedFile(another, 2, 16), "OTHER.BIN");
+        backend.nextOpenPath = anotherFile.Path();
+        int pumps = 0;
+        backend.onProcessMessages = [&] {
+            if (++pumps == 3) c.give(*form, backend);
+        };
+        backend.journal.clear();
+        form->ToolButton2Click();
+        host.RunWorker();
+        form->Timer1Timer();
+        EXPECT_EQ(drive->BootBlock(), std::vector<uint8_t>(bytes.begin() + size, bytes.begin() + size + 32768));
+        EXPECT_EQ(drive->Image(), std::vector<uint8_t>(bytes.begin(), bytes.begin() + size));
+        EXPECT_EQ(other->Log().size(), otherHeard);
+        EXPECT_EQ(NewMessages(), Lines{"  Download Ok!!  \nRestart WINDOWS"});
+        EXPECT_EQ(form->selectedDrive, 0);
+        EXPECT_EQ(form->ComboBox1.ItemIndex(), 0);
+        EXPECT_EQ(host.workersStarted, 1);
+        EXPECT_FALSE(about.Form().Visible());
+        EXPECT_FALSE(backend.closed);
+        EXPECT_EQ(form->Image3.GetBounds().left, startButton.left);
+        EXPECT_EQ(std::count(backend.journal.begin(), backend.journal.end(), "drag"), 0);
+        EXPECT_EQ(host.directRestarts, 1);
+        // The run is over: the window takes input again.
+        form->Image5.onClick();
+        EXPECT_TRUE(backend.closed);
+    }
+}
+
+// The worker's final command, held until the test lets it go, so that the
+// window's thread takes the user's input while the last piece is under way.
+struct FinalCommandGate {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::thread::id windowThread = std::this_thread::get_id();
+    bool inside = false;
+    bool released = false;
+};
+FinalCommandGate* finalCommandGate = nullptr;
+
+uint32_t SendHoldingTheWorker(void* srb) {
+    FinalCommandGate& gate = *finalCommandGate;
+    if (std::this_thread::get_id() != gate.windowThread) {
+        std::unique_lock<std::mutex> lock(gate.mutex);
+        gate.inside = true;
+        gate.changed.notify_all();
+        gate.changed.wait(lock, [&] { return gate.released; });
+    }
+    return sim::SimSendASPI32Command(srb);
+}
+
+// Both threads real: the user changes the drive, asks for F9, starts again
+// and presses exit while the worker sends the last piece, and keeps pressing
+// exit while the timer polls for the worker's end. The last piece goes out
+// whole, the other drive hears nothing, and the run ends in the restart.
+TEST_F(Download, InputWhileTheWorkerSendsTheLastPiece) {
+    sim::SimDrive* other = AddDrive(0, 1, testing::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
+    host.realThread = true;
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    sim::SimDrive* drive = Prepare(bytes);
+    const size_t otherHeard = other->Log().size();
+    FinalCommandGate gate;
+    finalCommandGate = &gate;
+    SendASPI32Command = SendHoldingTheWorker;
+
+    form->ToolButton2Click();
+    {
+        std::unique_lock<std::mutex> lock(gate.mutex);
+        gate.changed.wait(lock, [&] { return gate.inside; });
+    }
+    form->ComboBox1.Choose(1);
+    backend.onKeyDown(0x78);
+    form->Image3.onClick();
+    form->Image5.onClick();
+    {
+        std::lock_guard<std::mutex> lock(gate.mutex);
+        gate.released = true;
+    }
+    gate.changed.notify_all();
+    do {
+        form->Image5.onClick();
+        form->Timer1Timer();
+    } while (form->Timer1.Enabled());
+    host.JoinWorker();
+    SendASPI32Command = sim::SimSendASPI32Command;
+    finalCommandGate = nullptr;
+
+    EXPECT_EQ(drive->Image(), bytes);
+    EXPECT_EQ(other->Log().size(), otherHeard);
+    EXPECT_EQ(Result(), "COMPLETE\r\n");
+    EXPECT_EQ(NewMessages(), Lines{"  Download Ok!!  \nRestart WINDOWS"});
+    EXPECT_EQ(form->selectedDrive, 0);
+    EXPECT_EQ(form->ComboBox1.ItemIndex(), 0);
+    EXPECT_FALSE(backend.closed);
+    EXPECT_EQ(host.directRestarts, 1);
+}
+
 TEST_F(Download, AFailedF0StillSendsTheFirstBlock) {
     sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10");
     sim::FaultRule f0Fails;
@@ -298,6 +523,35 @@ TEST_F(Download, EachPieceFailingInTurn) {
         EXPECT_FALSE(form->Timer1.Enabled());
         EXPECT_FALSE(host.captured);
         EXPECT_FALSE(host.hourglass);
+    }
+}
+
+TEST_F(Download, WorkerThatCannotStartIsACommandFailure) {
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* driveCode;  // marked files take theirs from the revision
+    } cases[] = {
+        {"chunked", testing::ChunkedFile(Info(), 3, 16), "XDA"},
+        {"single command", testing::TrailerFile(65536, Info()), "XDA"},
+        {"flash pages", testing::MarkedFile(2 * 32768, Info()), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        Prepare(c.bytes, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode));
+        host.workerStartFails = true;
+        backend.journal.clear();
+        form->ToolButton2Click();
+        Lines seen;
+        for (const std::string& entry : backend.journal)
+            if (entry.rfind("Timer1", 0) == 0 || entry.rfind("message", 0) == 0) seen.push_back(entry);
+        EXPECT_EQ(seen, (Lines{"Timer1 on", "Timer1 off", "message: Flash Cmd Fail!!"}));
+        EXPECT_FALSE(form->Timer1.Enabled());
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+        EXPECT_EQ(Result(), "START\r\n");
     }
 }
 
@@ -348,15 +602,119 @@ TEST_F(Download, NtFamilyRestartsThroughThePrivilege) {
     EXPECT_EQ(host.directRestarts, 0);
 }
 
-TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
-    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 3, 16));
-    ShrinkFile(32768 + 1000);
+// Between loading and the download the file was replaced by another
+// model's image of the same size, grew, or shrank: the download sends
+// nothing after the disc check, whichever way the file would go.
+TEST_F(Download, FileChangedSinceLoadingSendsNothing) {
+    InfoBlock boot = Info();
+    boot.model = "VELMORICCD/DVDW VM-R916A";
+    sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
+    InfoBlock other = Info();
+    other.model = "HALVERN DVD-ROM XD-341  ";
+    const std::vector<uint8_t> chunked = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> single = testing::TrailerFile(65536, Info());
+    const std::vector<uint8_t> bootBlock = testing::MarkedFile(7 * 32768 + 65536, boot);
+    const auto otherModel = [&](const std::vector<uint8_t>& like) {
+        std::vector<uint8_t> bytes = testing::ImageBytes(like.size(), 9);
+        testing::PutBlock(bytes, like.size() - 48, other);
+        return bytes;
+    };
+    const auto grown = [](std::vector<uint8_t> bytes) {
+        bytes.resize(bytes.size() + 1024, 0x5A);
+        return bytes;
+    };
+    const auto cut = [](const std::vector<uint8_t>& bytes, size_t length) {
+        return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(length));
+    };
+    const struct Case {
+        const char* name;
+        const std::vector<uint8_t>& loaded;
+        std::vector<uint8_t> onDisk;
+        bool boot;
+    } cases[] = {
+        {"chunked, replaced", chunked, otherModel(chunked), false},
+        {"chunked, grown", chunked, grown(chunked), false},
+        {"chunked, shrunk into its second piece", chunked, cut(chunked, 32768 + 1000), false},
+        {"single command, replaced", single, otherModel(single), false},
+        {"single command, grown", single, grown(single), false},
+        {"single command, shrunk past its first 4 KB", single, cut(single, 8000), false},
+        {"boot block, replaced", bootBlock, otherModel(bootBlock), true},
+        {"boot block, grown", bootBlock, grown(bootBlock), true},
+        {"boot block, shrunk into the boot block", bootBlock, cut(bootBlock, 7 * 32768 + 16384), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::SimDrive* drive = c.boot ? Prepare(c.loaded, velmoric) : Prepare(c.loaded);
+        {
+            std::ofstream rewrite(FilePath(), std::ios::binary | std::ios::trunc);
+            rewrite.write(reinterpret_cast<const char*>(c.onDisk.data()), static_cast<std::streamsize>(c.onDisk.size()));
+        }
+        form->ToolButton2Click();
+        EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
+        EXPECT_EQ(NewMessages(), Lines{"Flash File Not Opened!!"});
+        EXPECT_EQ(Result(), "START\r\n");
+        EXPECT_EQ(host.workersStarted, 0);
+        EXPECT_FALSE(form->Timer1.Enabled());
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+        EXPECT_EQ(form->StaticText5.Text(), "Ready");
+    }
+}
+
+#ifdef _WIN32
+// From the check before the first command to the end of the download nobody
+// can write to the file; afterwards they can again.
+TEST_F(Download, NobodyWritesTheFileWhileTheDownloadRuns) {
+    Prepare(testing::ChunkedFile(Info(), 3, 16));
+    const auto writable = [this] {
+        std::FILE* writer = std::fopen(FilePath().c_str(), "r+b");
+        if (writer != nullptr) std::fclose(writer);
+        return writer != nullptr;
+    };
+    ASSERT_TRUE(writable());
     form->ToolButton2Click();
-    EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kChunkFirst}}));
-    EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
-    EXPECT_FALSE(host.captured);
-    EXPECT_FALSE(host.hourglass);
-    EXPECT_EQ(host.workersStarted, 0);
+    ASSERT_EQ(host.workersStarted, 1);
+    EXPECT_FALSE(writable());
+    host.RunWorker();
+    EXPECT_FALSE(writable());
+    form->Timer1Timer();  // the run ends
+    EXPECT_TRUE(writable());
+}
+#endif
+
+// A read that falls short after the check sends no partial piece. Only
+// natively can the file be cut then: Windows keeps writers out until the
+// download ends, and the whole image goes out.
+TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    sim::SimDrive* drive = Prepare(bytes);
+    bool cut = false;
+    aspi.SetEventSink([&](const sim::AspiEvent& event) {
+        const bool firstPiece = event.cdb.size() > 5 && event.cdb[0] == 0xFF && event.cdb[2] == 0x01;
+        if (!firstPiece || cut) return;
+        std::error_code refused;
+        std::filesystem::resize_file(FilePath(), 32768 + 1000, refused);
+        cut = !refused;
+    });
+    form->ToolButton2Click();
+#ifdef _WIN32
+    EXPECT_FALSE(cut);
+#else
+    EXPECT_TRUE(cut);
+#endif
+    if (cut) {
+        EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kChunkFirst}}));
+        EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
+        EXPECT_FALSE(host.captured);
+        EXPECT_FALSE(host.hourglass);
+        EXPECT_EQ(host.workersStarted, 0);
+    } else {
+        host.RunWorker();
+        EXPECT_EQ(drive->Image(), bytes);
+        form->Timer1Timer();
+    }
 }
 
 TEST_F(Download, NoFileNoDownload) {
@@ -401,7 +759,7 @@ TEST_F(Download, PreCheckMatrix) {
         Lines sentAfterChecks;
     } cases[] = {
         {"even position, bit 0 set", "XNA", 0, true, {0x01, 0, 0, 0}, false, "-LIVE", {kDma}, "FAIL2\r\n", true, {}},
-        {"even position, only bit 1", "XNA", 2, true, {0x02, 0, 0, 0}, false, "-LIVE", {"Flash Cmd Fail!!"}, "START\r\n", false, {}},
+        {"even position, only bit 1", "XNA", 2, true, {0x02, 0, 0, 0}, false, "-LIVE", {"Flash File Not Opened!!"}, "START\r\n", false, {}},
         {"odd position, bit 1 set, GNE wording", "GNE", 1, true, {0x02, 0, 0, 0}, false, "-LIVE", {kPio}, "FAIL2\r\n", true, {}},
         {"key missing", "XNA", 3, false, {}, false, "-LIVE", {"Reg Read Fail", "Registry Error !!"}, "FAIL3\r\n", false, {}},
         {"value missing", "XNA", 3, true, {}, false, "-LIVE", {"Registry Error !!"}, "FAIL3\r\n", false, {}},
@@ -436,7 +794,7 @@ TEST_F(Download, PreCheckMatrix) {
         RunFlags flags;
         flags.ntPlatform = true;
         flags.liveMode = true;
-        ShrinkFile(100);  // a start that gets past the checks stops at its first read
+        ShrinkFile(100);  // a start that gets past the checks finds the file changed
         StartDownload(*form, flags, 0);
         EXPECT_EQ(NewMessages(), c.messages);
         EXPECT_EQ(Result(), c.result);
@@ -470,6 +828,114 @@ TEST_F(Download, AutoStartModeSkipsTheDiscCheck) {
     FirmwareImage.StartupReady = true;
     form->ToolButton2Click();
     EXPECT_EQ(Sent(drive), Lines{kChunkFirst});
+}
+
+// Puts the current folder back when the test leaves, as the file dialog
+// does not.
+class CurrentFolderKept {
+public:
+    CurrentFolderKept() : kept_(std::filesystem::current_path()) {}
+    ~CurrentFolderKept() { std::filesystem::current_path(kept_); }
+
+private:
+    std::filesystem::path kept_;
+};
+
+// The automatic start flashes the AUTORUN.BIN that start-up checked, found by
+// its full path, and only once no dialog or message box of the program is
+// open; a file opened by hand in the meantime ends it without a download.
+TEST_F(Download, AutomaticStartFlashesOnlyTheFileStartUpChecked) {
+    const std::vector<uint8_t> checked = testing::ChunkedFile(Info(), 3, 16);
+    InfoBlock otherModel = Info();
+    otherModel.model = "HALVERN DVD-ROM XD-341  ";
+    const std::vector<uint8_t> otherFolders = testing::ChunkedFile(otherModel, 2, 16);
+    const std::vector<uint8_t> byHand = testing::ChunkedFile(Info(), 2, 32);
+    const std::filesystem::path here = scratch_ / "here", there = scratch_ / "there";
+    std::function<void()> timer3Fires;  // the timer's tick, whenever it comes
+    using Action = std::function<void(TMainForm&, TAboutForm&)>;
+    const struct Case {
+        const char* name;
+        Action meanwhile;  // what the user does; the timer may fire in it
+        bool flashed;
+    } cases[] = {
+        {"the file dialog browses to another folder and is cancelled",
+         [&](TMainForm& f, TAboutForm&) {
+             backend.nextOpenPath.clear();
+             backend.whileModal = [&] {
+                 std::filesystem::current_path(there);
+                 timer3Fires();
+             };
+             f.Image2.onClick();
+         },
+         true},
+        {"the F9 box shows",
+         [&](TMainForm&, TAboutForm&) {
+             backend.whileModal = timer3Fires;
+             backend.onKeyDown(0x78);
+         },
+         true},
+        {"the About box shows",
+         [&](TMainForm& f, TAboutForm& about) {
+             f.Image4.onClick();
+             timer3Fires();
+             about.Button1Click();
+         },
+         true},
+        {"a file is opened by hand",
+         [&](TMainForm& f, TAboutForm&) {
+             backend.nextOpenPath = (there / "BYHAND.BIN").string();
+             f.Image2.onClick();
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        CurrentFolderKept folder;
+        std::filesystem::create_directories(here);
+        std::filesystem::create_directories(there);
+        const auto write = [](const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+            std::ofstream out(path, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        };
+        write(here / "AUTORUN.BIN", checked);
+        write(there / "AUTORUN.BIN", otherFolders);
+        write(there / "BYHAND.BIN", byHand);
+        std::filesystem::current_path(here);
+        LiveResultPath = "QUILLAN.TMP";
+        sim::SimDrive* drive = AddDrive(0, 0, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+        host.commandLine = "q.exe -LIVE";
+        Create();
+        TAboutForm about(backend);
+        form->AboutForm = &about;
+        form->FormShow();
+        ASSERT_TRUE(form->Timer3.Enabled());
+        timer3Fires = [&] {
+            if (form->Timer3.Enabled()) form->Timer3Timer();
+        };
+        const auto flashCommands = [&] {  // FLASH DOWNLOAD, not READ DRIVE CODE
+            return std::count_if(drive->Log().begin(), drive->Log().end(),
+                                 [](const sim::LogEntry& e) { return e.cdb[0] == 0xFF && e.cdb[2] == 0x01; });
+        };
+
+        c.meanwhile(*form, about);
+        backend.whileModal = nullptr;
+        EXPECT_EQ(flashCommands(), 0) << "flashed while a dialog or box was open";
+        timer3Fires();
+        host.RunWorker();
+        EXPECT_FALSE(form->Timer3.Enabled());
+        if (c.flashed) {
+            form->Timer1Timer();  // the run ends, and lets go of the file
+            EXPECT_EQ(host.directRestarts, 1);
+            EXPECT_EQ(drive->Image(), checked);
+            EXPECT_EQ(ReadAll((here / "QUILLAN.TMP").string()), "COMPLETE\r\n");
+            EXPECT_FALSE(std::filesystem::exists(there / "QUILLAN.TMP"));
+        } else {
+            EXPECT_EQ(flashCommands(), 0);
+            EXPECT_EQ(ReadAll((here / "QUILLAN.TMP").string()), "FAIL0\r\n");
+        }
+    }
 }
 
 TEST_F(Download, NoDriveListedNothingIsSent) {

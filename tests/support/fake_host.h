@@ -1,16 +1,44 @@
 // A recording Host for tests: pauses are recorded, not slept; the registry is
-// a map; every call lands in a journal shared with the headless backend.
+// a map; every call lands in a journal shared with the headless backend. The
+// worker waits for the test to run it, or runs on a real thread of its own.
 #pragma once
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/host.h"
 
 namespace quillan::testing {
+
+// A thread that is joined before it is replaced or destroyed.
+class JoiningThread {
+public:
+    JoiningThread() = default;
+    JoiningThread(JoiningThread&&) = default;
+    JoiningThread& operator=(JoiningThread&& other) {
+        Join();
+        thread_ = std::move(other.thread_);
+        return *this;
+    }
+    ~JoiningThread() { Join(); }
+    void Start(void (*work)()) {
+        Join();
+        thread_ = std::thread(work);
+    }
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::thread thread_;
+};
 
 class FakeHost : public Host {
 public:
@@ -38,6 +66,17 @@ public:
     uint32_t PlatformId() override {
         Note("platform");
         return platformId;
+    }
+    // As Windows makes it: a path with a drive letter or a leading separator
+    // is whole already.
+    std::string FullPath(const std::string& path) override {
+        const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+        const bool rooted = !path.empty() && (path[0] == '\\' || path[0] == '/');
+        if (path.empty() || drive || rooted) return path;  // "": GetFullPathNameA fails, the path stays
+        std::error_code failed;
+        const std::filesystem::path full = std::filesystem::absolute(path, failed);
+        return failed ? path : full.string();
     }
     void Pause(uint32_t ms) override {
         Note("pause " + std::to_string(ms));
@@ -85,11 +124,18 @@ public:
     }
     // The worker is held until the test runs it, so the state the window's
     // thread leaves behind can be checked first.
-    void StartWorker(void (*work)()) override {
+    bool StartWorker(void (*work)()) override {
         Note("start worker");
+        if (workerStartFails) return false;
         ++workersStarted;
-        pendingWorker = work;
+        if (realThread)
+            thread_.Start(work);
+        else
+            pendingWorker = work;
+        return true;
     }
+    // Waits for a worker started on a real thread.
+    void JoinWorker() { thread_.Join(); }
     void RunWorker() {
         if (pendingWorker == nullptr) return;
         auto work = pendingWorker;
@@ -110,6 +156,8 @@ public:
     bool captured = false;
     bool hourglass = false;
     int workersStarted = 0;
+    bool workerStartFails = false;  // as when no thread can be created
+    bool realThread = false;        // the worker runs at once, beside the test
     void (*pendingWorker)() = nullptr;
     int restarts = 0;
     int directRestarts = 0;
@@ -125,6 +173,7 @@ private:
     }
     std::vector<std::string>* journal_;
     std::vector<std::string> opened_;
+    JoiningThread thread_;
 };
 
 }  // namespace quillan::testing

@@ -58,6 +58,8 @@ public:
     int Progress() const override { return 0; }
     void SetProgress(int) override {}
     void ProcessMessages() override {}
+    void PaintNow() override {}
+    void HoldUserInput(bool) override {}
     void SetProgressTimer(bool) override {}
     void CloseMainWindow() override { closed = true; }
     std::string shown;

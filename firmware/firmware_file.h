@@ -1,0 +1,35 @@
+// The firmware file on disk: opened so that nobody can change it while it is
+// read, and its whole contents digested, so that the download sends the very
+// bytes that were checked when the file was loaded.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "firmware/sha256.h"
+
+namespace quillan {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FirmwareFile = std::unique_ptr<std::FILE, FileCloser>;
+
+struct FileFingerprint {
+    int64_t length = -1;
+    uint8_t digest[kSha256Bytes] = {};
+};
+
+// Opens for reading ("rb") and, on Windows, denies writing to others until
+// the file is closed. Empty when the file cannot be opened so.
+FirmwareFile OpenFirmwareFile(const std::string& path);
+
+// Length and digest of everything from the file's start to its end; false
+// when a read fails. Leaves the file positioned at its start.
+bool TakeFingerprint(std::FILE* file, FileFingerprint& fingerprint);
+
+bool SameFingerprint(const FileFingerprint& a, const FileFingerprint& b);
+
+}  // namespace quillan
