@@ -4,7 +4,16 @@
 # second of two simulated drives), flashes it while the bar runs, writes
 # QUILLAN.TMP and restarts Windows (under Wine: ends the Wine session).
 # Screenshots and the drive's log land in out/demo/.
+#   scripts/run.sh        Windows 98 mode: the drives behind WNASPI32.DLL
+#   scripts/run.sh --nt   the NT family's pass-through: the drives on letters
+#                         d: and e: (64-bit exe and Wine only)
 set -euo pipefail
+nt=0
+case "${1:-}" in
+  --nt) nt=1 ;;
+  "") ;;
+  *) echo "usage: scripts/run.sh [--nt]" >&2; exit 2 ;;
+esac
 # No step fails silently: say which one, and where its output went.
 trap 'echo "run.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -15,7 +24,13 @@ scripts/build.sh >/tmp/quillan-run-build.log 2>&1 || { tail -n 20 /tmp/quillan-r
 # The 32-bit exe is what people run; where this machine runs no 32-bit
 # programs the 64-bit build of the same sources stands in for it.
 . scripts/wine-kinds.sh
-if [ "$QUILLAN_CAN_WINE32" = 1 ]; then
+if [ "$nt" = 1 ] && [ "$QUILLAN_CAN_WINE64" = 1 ]; then
+  # Wine turns the pass-through into Linux SG_IO for 64-bit programs only.
+  tree=build/windows64
+  exe=$tree/app/quillan.exe
+  export QUILLAN_WINE_ARCH=win64
+  echo "NT mode: the 64-bit build of quillan.exe under 64-bit Wine, drives on letters d: and e:."
+elif [ "$QUILLAN_CAN_WINE32" = 1 ] && [ "$nt" = 0 ]; then
   tree=build/windows
   exe=$tree/product/app/quillan.exe
   export QUILLAN_WINE_ARCH=win32
@@ -44,12 +59,27 @@ trap 'scripts/wine-session.sh stop' EXIT
 
 model="HALVERN DVD-ROM XD-340  "
 build/native/sim/make_sample_firmware "$demo/run/AUTORUN.BIN" "$model" "1.20" "XDA" 32 3 16
-cp "$exe" "$tree/sim/WNASPI32.DLL" "$demo/run/"
+cp "$exe" "$demo/run/"
+if [ "$nt" = 1 ]; then
+  . scripts/wine-cdrom-letters.sh
+  add_cdrom_letters "$demo/letters" d e
+  device0="device $demo/letters/d.dev"
+  device1="device $demo/letters/e.dev"
+  launch=(env LD_PRELOAD="$repo/$tree/sg_io_shim/libquillan_sg_io.so")
+  mode="NT mode, pass-through"
+else
+  cp "$tree/sim/WNASPI32.DLL" "$demo/run/"
+  device0="" device1=""
+  launch=()
+  mode="Windows 98 mode"
+  timeout 30 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+fi
 cat > "$demo/drives.cfg" <<CFG
 log $demo/drive-log.txt
 image-dir $demo/images
 # An older drive of another model: not the one the file is for.
 drive 0 0
+$device0
 vendor "BRISKO  "
 product "CD-RW CR-5224   "
 revision "2.00"
@@ -58,6 +88,7 @@ page40 refuse
 disc no
 # The drive AUTORUN.BIN fits. Each command takes 2.5 s, so the bar moves.
 drive 0 1
+$device1
 vendor "HALVERN "
 product "DVD-ROM XD-340  "
 revision "1.10"
@@ -66,11 +97,10 @@ page40 refuse
 disc no
 delay-ms 2500
 CFG
-timeout 30 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
 
-echo "Running quillan.exe -LIVE in $demo/run (Windows 98 mode, simulated drives)..."
+echo "Running quillan.exe -LIVE in $demo/run ($mode, simulated drives)..."
 (cd "$demo/run" && QUILLAN_SIM_CONFIG="$demo/drives.cfg" \
-  timeout 120 "$QUILLAN_WINE" "$demo/run/quillan.exe" -LIVE </dev/null >"$demo/wine.out" 2>&1) &
+  timeout 120 "${launch[@]}" "$QUILLAN_WINE" "$demo/run/quillan.exe" -LIVE </dev/null >"$demo/wine.out" 2>&1) &
 program=$!
 
 shot() { import -window root "$demo/$1.png" 2>/dev/null && echo "  screenshot $demo/$1.png"; }

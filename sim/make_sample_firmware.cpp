@@ -1,6 +1,8 @@
-// Writes a synthesized chunked firmware download file for the demo run: an
-// image of made-up bytes with the information block 48 bytes before its end.
-//   make_sample_firmware OUT MODEL REVISION CODE CHUNK_KB CHUNK_COUNT LAST_KB
+// Writes a synthesized firmware download file for the demo run and the Wine
+// tests: an image of made-up bytes with the information block 48 bytes before
+// its end, or with `marked` the marker at 0xBF00 and the block after it (a
+// file sent as flash pages).
+//   make_sample_firmware OUT MODEL REVISION CODE CHUNK_KB CHUNK_COUNT LAST_KB [marked]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -8,8 +10,10 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (argc != 8) {
-        std::fprintf(stderr, "usage: %s OUT MODEL(24) REVISION(4) CODE(3) CHUNK_KB CHUNK_COUNT LAST_KB\n", argv[0]);
+    const bool marked = argc == 9 && std::strcmp(argv[8], "marked") == 0;
+    if (argc != 8 && !marked) {
+        std::fprintf(stderr, "usage: %s OUT MODEL(24) REVISION(4) CODE(3) CHUNK_KB CHUNK_COUNT LAST_KB [marked]\n",
+                     argv[0]);
         return 2;
     }
     const std::string model = argv[2], revision = argv[3], code = argv[4];
@@ -23,7 +27,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const size_t length = static_cast<size_t>(chunkKb * (chunkCount - 1) + lastKb) * 1024;
-    if (length < 0xBF08) {
+    if (length < (marked ? 0xBF08 + 35 : 0xBF08)) {
         std::fprintf(stderr, "make_sample_firmware: the file must be at least 48,904 bytes\n");
         return 2;
     }
@@ -33,8 +37,14 @@ int main(int argc, char** argv) {
         value = value * 1103515245u + 12345u;
         byte = static_cast<unsigned char>(value >> 16);
     }
-    image[0xBF00] = 0x00;  // not the marked layout
     unsigned char* block = image.data() + length - 48;
+    if (marked) {
+        const unsigned char marker[8] = {0x05, 0x80, 0x00, 0x32, 0xAB, 0xCD, 0xEF, 0x01};
+        std::memcpy(image.data() + 0xBF00, marker, sizeof marker);
+        block = image.data() + 0xBF08;
+    } else {
+        image[0xBF00] = 0x00;  // not the marked layout
+    }
     std::memcpy(block, model.data(), 24);
     std::memcpy(block + 24, revision.data(), 4);
     block[28] = static_cast<unsigned char>(chunkKb);

@@ -185,7 +185,7 @@ bool Parser::Line(const std::vector<Token>& t) {
     if (key == "adapters" || key == "support-status" || key == "log" || key == "image-dir") return Global(t);
     if (config_.drives.empty()) {
         static const std::set<std::string> kDriveKeys = {"vendor", "product", "revision", "vendor-specific", "type",
-                                                         "disc", "page40", "code", "delay-ms", "fault"};
+                                                         "disc", "page40", "code", "delay-ms", "fault", "device"};
         if (kDriveKeys.count(key)) return Fail("'" + key + "' outside a drive section");
         return Fail("unknown setting '" + key + "'");
     }
@@ -248,6 +248,10 @@ bool Parser::DriveSetting(const std::vector<Token>& t) {
     const std::string& key = t[0].text;
     DriveSettings& s = config_.drives.back().settings;
     if (key == "fault") return Fault(t);
+    if (key == "device") {
+        std::string& path = config_.drives.back().devicePath;
+        return driveKeysSeen_.insert(key).second ? Text(t, 4096, path) : Fail("'device' given twice");
+    }
     if (key == "vendor") return driveKeysSeen_.insert(key).second ? Text(t, 8, s.vendor) : Fail("'vendor' given twice");
     if (key == "product") return driveKeysSeen_.insert(key).second ? Text(t, 16, s.product) : Fail("'product' given twice");
     if (key == "revision") return driveKeysSeen_.insert(key).second ? Text(t, 4, s.revision) : Fail("'revision' given twice");

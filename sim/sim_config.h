@@ -18,6 +18,7 @@ struct DriveConfig {
     uint8_t target = 0;
     int line = 0;  // of its `drive` header
     DriveSettings settings;
+    std::string devicePath;  // the Unix file behind a drive letter (pass-through under Wine)
 };
 
 struct SimConfig {

@@ -21,6 +21,7 @@ SimSession::SimSession(const SessionOptions& options) {
         configLoaded_ = true;
         imageDir_ = map(parsed.config.imageDir);
         aspi_ = MakeSimAspi(parsed.config);
+        drives_ = parsed.config.drives;
         log_.WriteLine("config " + options.configPath + " drives=" + std::to_string(parsed.config.drives.size()) +
                        " adapters=" + std::to_string(aspi_->AdapterCount()));
     } else {

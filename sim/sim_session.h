@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "sim/sim_aspi.h"
 #include "sim/sim_config.h"
@@ -32,7 +33,11 @@ public:
     // processExiting: don't wait for a command in progress (its thread may be gone).
     void Close(bool processExiting = false);
 
+    // A line of the front's own (what reached it before the ASPI request).
+    void Note(const std::string& line) { log_.WriteLine(line); }
+
     SimAspi& Aspi() { return *aspi_; }
+    const std::vector<DriveConfig>& DriveConfigs() const { return drives_; }
     bool ConfigLoaded() const { return configLoaded_; }
     const std::string& ImageDir() const { return imageDir_; }
 
@@ -41,6 +46,7 @@ private:
     void WriteImages(uint8_t adapter, uint8_t target, const SimDrive& drive);
 
     std::unique_ptr<SimAspi> aspi_;
+    std::vector<DriveConfig> drives_;
     EventLogFile log_;
     std::string imageDir_;
     bool configLoaded_ = false;

@@ -12,6 +12,11 @@
 #include "sim/sim_event_format.h"
 #include "sim/sim_session.h"
 #include "sim/sim_wine_path.h"
+#ifndef _WIN32
+#include <cerrno>
+
+#include "sim/sim_sg_io.h"
+#endif
 #include "tests/sim/sim_test_support.h"
 
 namespace quillan::sim::test {
@@ -93,6 +98,71 @@ TEST_F(Session, BadConfigurationMeansNoAdapters) {
                                         "support-info result=0000e800 status=e8 adapters=0",
                                         "exec ha=0 target=0 lun=0 cdb=000000000000 len=0 dir=in status=81"}));
 }
+
+#ifndef _WIN32
+// What Wine's SG_IO call gets back for each outcome of a drive (the status,
+// sense and residual count it copies into the pass-through block), and that
+// the drive's `device` file is what routes a request to it.
+TEST_F(Session, SgIoAnswersAsTheKernelWould) {
+    const std::string config = "drive 0 2\ndevice \"" + (dir / "f.dev").string() +
+                               "\"\ndisc no\nfault cdb ff0001 check 03/0c/00\n";
+    SimSession s(Options(config));
+    ASSERT_EQ(s.DriveConfigs().size(), 1u);
+    EXPECT_EQ(s.DriveConfigs()[0].devicePath, (dir / "f.dev").string());
+    struct Case {
+        const char* what;
+        uint8_t target;
+        Bytes cdb;
+        int direction;
+        uint32_t length;
+        int error;
+        uint8_t status;
+        uint8_t senseWritten;
+        int resid;
+        std::string logged;  // the pass-through's own line
+    } cases[] = {
+        {"inquiry, 36 of 96 asked", 2, kInquiryProbe, SG_DXFER_FROM_DEV, 96, 0, 0, 0, 60,
+         "sg-io ha=0 target=2 dir=from-dev len=96 cmd-len=6 timeout-ms=60000 sense-max=24"},
+        {"no disc: check condition with its sense", 2, kTestUnitReady, SG_DXFER_FROM_DEV, 0, 0, 2, 18, 0,
+         "sg-io ha=0 target=2 dir=from-dev len=0 cmd-len=6 timeout-ms=60000 sense-max=24"},
+        {"a failing flash command", 2, FlashDownloadCdb(2), SG_DXFER_TO_DEV, 2048, 0, 2, 18, 0,
+         "sg-io ha=0 target=2 dir=to-dev len=2048 cmd-len=12 timeout-ms=60000 sense-max=24"},
+        {"no drive there", 5, kTestUnitReady, SG_DXFER_FROM_DEV, 0, EIO, 0, 0, 0,
+         "sg-io ha=0 target=5 dir=from-dev len=0 cmd-len=6 timeout-ms=60000 sense-max=24"},
+        {"no direction is no ASPI request", 2, kTestUnitReady, SG_DXFER_NONE, 0, EIO, 0, 0, 0,
+         "sg-io ha=0 target=2 dir=none len=0 cmd-len=6 timeout-ms=60000 sense-max=24"},
+    };
+    for (const Case& c : cases) {
+        Bytes cdb = c.cdb, data(std::max<uint32_t>(c.length, 1), 0xEE), sense(32, 0xEE);
+        sg_io_hdr_t io = {};
+        io.interface_id = 'S';
+        io.dxfer_direction = c.direction;
+        io.cmd_len = static_cast<unsigned char>(cdb.size());
+        io.cmdp = cdb.data();
+        io.dxfer_len = c.length;
+        io.dxferp = data.data();
+        io.mx_sb_len = 24;
+        io.sbp = sense.data();
+        io.timeout = 60000;
+        io.status = io.sb_len_wr = 0xAA;  // must be overwritten
+        EXPECT_EQ(AnswerSgIo(s, 0, c.target, io), c.error) << c.what;
+        if (c.error != 0) continue;
+        EXPECT_EQ(io.status, c.status) << c.what;
+        EXPECT_EQ(io.sb_len_wr, c.senseWritten) << c.what;
+        EXPECT_EQ(io.resid, c.resid) << c.what;
+        if (c.senseWritten != 0) {
+            EXPECT_EQ(sense[2], c.direction == SG_DXFER_TO_DEV ? 0x03 : 0x02) << c.what << ": sense key";
+        }
+        EXPECT_EQ(sense[c.senseWritten], 0xEE) << c.what << ": sense written past what was reported";
+    }
+    std::vector<std::string> notes;
+    for (const std::string& line : Lines(dir / "sim.log"))
+        if (line.rfind("sg-io ", 0) == 0) notes.push_back(line);
+    std::vector<std::string> expected;
+    for (const Case& c : cases) expected.push_back(c.logged);
+    EXPECT_EQ(notes, expected);
+}
+#endif
 
 TEST(EventFormat, Crc32KnownValue) {
     const char text[] = "123456789";
