@@ -557,6 +557,12 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_MBUTTONUP:
         if (surface != surfaces_.end() && Mouse(window, surface->second, message, wParam, lParam)) return 0;
         break;
+    case WM_CAPTURECHANGED:
+        // The mouse was taken away (a drag of the window takes it, and its
+        // release never reaches us): no picture holds the mouse any more.
+        if (surface != surfaces_.end() && reinterpret_cast<HWND>(lParam) != window)
+            surface->second.captured = nullptr;
+        break;
     case WM_TIMER: {
         auto found = timers_.find(wParam);
         if (found != timers_.end() && found->second->Enabled() && found->second->onTimer)
