@@ -555,7 +555,18 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
+        if (window == mainWindow_ && movingWindow_) {
+            // The system's move ends on the left button's release only: a
+            // drag with another button ends where that one is released. No
+            // press starts anything while the window moves.
+            if (message == WM_RBUTTONUP || message == WM_MBUTTONUP) PostMessageA(window, WM_LBUTTONUP, 0, lParam);
+            return 0;
+        }
         if (surface != surfaces_.end() && Mouse(window, surface->second, message, wParam, lParam)) return 0;
+        break;
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        if (window == mainWindow_) movingWindow_ = message == WM_ENTERSIZEMOVE;
         break;
     case WM_CAPTURECHANGED:
         // The mouse was taken away (a drag of the window takes it, and its

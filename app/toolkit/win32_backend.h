@@ -77,6 +77,7 @@ private:
     HBRUSH background_ = nullptr;
     int width_ = 400;
     int height_ = 200;
+    bool movingWindow_ = false;  // the system moves the main window with the mouse
     std::map<HWND, Surface> surfaces_;
     std::map<HWND, Control*> children_;
     std::map<UINT_PTR, Timer*> timers_;
