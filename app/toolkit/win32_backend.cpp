@@ -148,7 +148,6 @@ void Win32Backend::ControlCreated(Control& control) {
                                 nullptr);
     } else {
         surface.drawn.push_back(&control);
-        if (auto* image = dynamic_cast<Image*>(&control)) AddHint(surface, owner, *image);
         InvalidateRect(owner, nullptr, FALSE);
         return;
     }
@@ -159,18 +158,21 @@ void Win32Backend::ControlCreated(Control& control) {
 }
 
 void Win32Backend::AddHint(Surface& surface, HWND window, Image& image) {
-    // Every picture gets a tool; its text is its hint at the time it shows.
+    // Only a picture with a hint gets a tool: the tooltip takes the first
+    // tool under the pointer, and one for the background picture would hide
+    // the buttons' own. The text is asked for when the hint shows.
+    if (!surface.hinted.insert(&image).second) return;
     if (surface.tooltip == nullptr) {
         surface.tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
                                           0, 0, window, nullptr, instance_, nullptr);
     }
     TOOLINFOA tool = {};
-    tool.cbSize = sizeof(tool);
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // the size common controls 4.70 to 5.8x take
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(&image);
     tool.rect = RectOf(image.GetBounds());
-    tool.lpszText = LPSTR_TEXTCALLBACKA;  // the hint is asked for when shown
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(surface.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -181,6 +183,8 @@ void Win32Backend::ControlChanged(Control& control) {
         if (owner == nullptr) return;
         RECT area = RectOf(control.GetBounds());
         InvalidateRect(owner, &area, FALSE);
+        auto* image = dynamic_cast<Image*>(&control);
+        if (image != nullptr && !image->Hint().empty()) AddHint(surfaces_[owner], owner, *image);
         return;
     }
     if (auto* text = dynamic_cast<StaticText*>(&control)) {
@@ -202,7 +206,7 @@ void Win32Backend::ControlMoved(Control& control, Bounds before) {
     auto surface = surfaces_.find(owner);
     if (surface != surfaces_.end() && surface->second.tooltip != nullptr) {
         TOOLINFOA tool = {};
-        tool.cbSize = sizeof(tool);
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
         tool.hwnd = owner;
         tool.uId = reinterpret_cast<UINT_PTR>(&control);
         tool.rect = now;
@@ -601,7 +605,8 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
             for (Control* control : surface->second.drawn) {
                 if (reinterpret_cast<UINT_PTR>(control) != header->idFrom) continue;
-                if (auto* image = dynamic_cast<Image*>(control)) info->lpszText = const_cast<char*>(image->hint.c_str());
+                if (auto* image = dynamic_cast<Image*>(control))
+                    info->lpszText = const_cast<char*>(image->Hint().c_str());
             }
             return 0;
         }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,7 @@ private:
         std::vector<Control*> drawn;
         Control* captured = nullptr;  // the picture a mouse button went down on
         HWND tooltip = nullptr;
+        std::set<const Control*> hinted;  // the pictures the tooltip has a tool for
     };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
