@@ -501,18 +501,28 @@ HBRUSH Win32Backend::BrushFor(Colour colour) {
     return brush;
 }
 
-LRESULT Win32Backend::ColourStatic(HDC dc, HWND child) {
+// A combo box's drop-down list is a window of the system's own, not one of
+// ours: when it asks for its colours, its combo box is the one dropped down.
+ComboBox* Win32Backend::DroppedComboBox(HWND window) const {
+    for (const auto& entry : children_) {
+        auto* combo = dynamic_cast<ComboBox*>(entry.second);
+        if (combo == nullptr || OwnerWindow(*combo) != window) continue;
+        if (SendMessageA(entry.first, CB_GETDROPPEDSTATE, 0, 0)) return combo;
+    }
+    return nullptr;
+}
+
+LRESULT Win32Backend::ColourStatic(HWND window, HDC dc, HWND child) {
     auto found = children_.find(child);
-    if (found != children_.end()) {
-        if (auto* text = dynamic_cast<StaticText*>(found->second)) {
-            SetTextColor(dc, RGB(0, 0, 0));
-            SetBkColor(dc, text->GetColour());
-            return reinterpret_cast<LRESULT>(BrushFor(text->GetColour()));
-        }
-        if (auto* combo = dynamic_cast<ComboBox*>(found->second)) {
-            SetBkColor(dc, combo->GetColour());
-            return reinterpret_cast<LRESULT>(BrushFor(combo->GetColour()));
-        }
+    Control* control = found != children_.end() ? found->second : DroppedComboBox(window);
+    if (auto* text = dynamic_cast<StaticText*>(control)) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, text->GetColour());
+        return reinterpret_cast<LRESULT>(BrushFor(text->GetColour()));
+    }
+    if (auto* combo = dynamic_cast<ComboBox*>(control)) {
+        SetBkColor(dc, combo->GetColour());
+        return reinterpret_cast<LRESULT>(BrushFor(combo->GetColour()));
     }
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -624,7 +634,7 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:
-        return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return ColourStatic(window, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case kSetMouseCapture:
         downloadCapture_ = wParam != 0;
         if (downloadCapture_)

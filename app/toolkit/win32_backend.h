@@ -71,7 +71,8 @@ private:
     bool Mouse(HWND window, Surface& surface, UINT message, WPARAM wParam, LPARAM lParam);
     void AddHint(Surface& surface, HWND window, Image& image);
     HBRUSH BrushFor(Colour colour);
-    LRESULT ColourStatic(HDC dc, HWND child);
+    LRESULT ColourStatic(HWND window, HDC dc, HWND child);
+    ComboBox* DroppedComboBox(HWND window) const;
 
     HINSTANCE instance_;
     HWND mainWindow_ = nullptr;
