@@ -374,7 +374,13 @@ void Win32Backend::TimerDestroyed(Timer& timer) {
 int Win32Backend::ShowMessage(const MessageBoxRequest& request) {
     UINT flags = MB_OK | IconFlag(request.icon) | (request.systemModal ? MB_SYSTEMMODAL : MB_APPLMODAL);
     HWND owner = request.owned ? mainWindow_ : nullptr;
-    return MessageBoxA(owner, request.text.c_str(), request.caption.c_str(), flags);
+    const int pressed = MessageBoxA(owner, request.text.c_str(), request.caption.c_str(), flags);
+    // What the box covered is drawn again now, not when the message loop next
+    // runs: a handler may go on with slow work (a drive's answers) after the
+    // box, and the window must not show a box that is gone meanwhile.
+    if (mainWindow_ != nullptr)
+        RedrawWindow(mainWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return pressed;
 }
 
 bool Win32Backend::RunOpenDialog(const std::string& filter, std::string& path) {
