@@ -16,6 +16,9 @@ void TMainForm::ToolButton1Click() {
         if (!OpenDialog1.Execute()) return;
     }
     fileOpenedByHand_ = true;
+    // Start-up checked its own file's drive for a disc, not this one's, and
+    // a disc may have gone in since: the download must check again.
+    FirmwareImage.StartupReady = false;
     const std::string& chosen = OpenDialog1.FileName();
     const size_t slash = chosen.find_last_of("\\/:");
     std::string displayName = slash == std::string::npos ? chosen : chosen.substr(slash + 1);

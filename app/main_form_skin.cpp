@@ -40,7 +40,7 @@ void TMainForm::WireSkin() {
                            &TMainForm::Image5MouseUp};
     for (int i = 0; i < kSkinButtonCount; ++i) {
         buttons[i]->transparent = true;
-        buttons[i]->hint = hints[i];
+        buttons[i]->SetHint(hints[i]);
         buttons[i]->onMouseMove = [this, h = moves[i]](int, int) { OnInput(h); };
         buttons[i]->onMouseDown = [this, h = downs[i]](MouseButton, int, int) { OnInput(h); };
         buttons[i]->onMouseUp = [this, h = ups[i]](MouseButton, int, int) { OnInput(h); };

@@ -62,6 +62,11 @@ Colour Image::PixelAt(int x, int y) const {
     return toolkit::Rgb(p[0], p[1], p[2]);
 }
 
+void Image::SetHint(const std::string& hint) {
+    hint_ = hint;
+    Changed();
+}
+
 void Image::SetPosition(int left, int top) {
     Bounds b = GetBounds();
     b.left = left;

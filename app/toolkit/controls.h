@@ -83,9 +83,12 @@ public:
     Colour PixelAt(int x, int y) const;
     void SetPosition(int left, int top);
 
+    // The hint the system shows once the pointer rests on the picture.
+    void SetHint(const std::string& hint);
+    const std::string& Hint() const { return hint_; }
+
     // Drawn with the colour of its bottom-left pixel left out.
     bool transparent = false;
-    std::string hint;
     std::function<void(MouseButton, int x, int y)> onMouseDown;
     std::function<void(MouseButton, int x, int y)> onMouseUp;
     std::function<void(int x, int y)> onMouseMove;
@@ -95,6 +98,7 @@ private:
     int pictureWidth_ = 0;
     int pictureHeight_ = 0;
     std::vector<uint8_t> rgb_;
+    std::string hint_;
 };
 
 class PushButton : public Control {

@@ -152,7 +152,6 @@ void Win32Backend::ControlCreated(Control& control) {
                                 nullptr);
     } else {
         surface.drawn.push_back(&control);
-        if (auto* image = dynamic_cast<Image*>(&control)) AddHint(surface, owner, *image);
         InvalidateRect(owner, nullptr, FALSE);
         return;
     }
@@ -163,18 +162,21 @@ void Win32Backend::ControlCreated(Control& control) {
 }
 
 void Win32Backend::AddHint(Surface& surface, HWND window, Image& image) {
-    // Every picture gets a tool; its text is its hint at the time it shows.
+    // Only a picture with a hint gets a tool: the tooltip takes the first
+    // tool under the pointer, and one for the background picture would hide
+    // the buttons' own. The text is asked for when the hint shows.
+    if (!surface.hinted.insert(&image).second) return;
     if (surface.tooltip == nullptr) {
         surface.tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
                                           0, 0, window, nullptr, instance_, nullptr);
     }
     TOOLINFOA tool = {};
-    tool.cbSize = sizeof(tool);
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // the size common controls 4.70 to 5.8x take
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = window;
     tool.uId = reinterpret_cast<UINT_PTR>(&image);
     tool.rect = RectOf(image.GetBounds());
-    tool.lpszText = LPSTR_TEXTCALLBACKA;  // the hint is asked for when shown
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(surface.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
@@ -185,6 +187,8 @@ void Win32Backend::ControlChanged(Control& control) {
         if (owner == nullptr) return;
         RECT area = RectOf(control.GetBounds());
         InvalidateRect(owner, &area, FALSE);
+        auto* image = dynamic_cast<Image*>(&control);
+        if (image != nullptr && !image->Hint().empty()) AddHint(surfaces_[owner], owner, *image);
         return;
     }
     if (auto* text = dynamic_cast<StaticText*>(&control)) {
@@ -206,7 +210,7 @@ void Win32Backend::ControlMoved(Control& control, Bounds before) {
     auto surface = surfaces_.find(owner);
     if (surface != surfaces_.end() && surface->second.tooltip != nullptr) {
         TOOLINFOA tool = {};
-        tool.cbSize = sizeof(tool);
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
         tool.hwnd = owner;
         tool.uId = reinterpret_cast<UINT_PTR>(&control);
         tool.rect = now;
@@ -374,7 +378,13 @@ void Win32Backend::TimerDestroyed(Timer& timer) {
 int Win32Backend::ShowMessage(const MessageBoxRequest& request) {
     UINT flags = MB_OK | IconFlag(request.icon) | (request.systemModal ? MB_SYSTEMMODAL : MB_APPLMODAL);
     HWND owner = request.owned ? mainWindow_ : nullptr;
-    return MessageBoxA(owner, request.text.c_str(), request.caption.c_str(), flags);
+    const int pressed = MessageBoxA(owner, request.text.c_str(), request.caption.c_str(), flags);
+    // What the box covered is drawn again now, not when the message loop next
+    // runs: a handler may go on with slow work (a drive's answers) after the
+    // box, and the window must not show a box that is gone meanwhile.
+    if (mainWindow_ != nullptr)
+        RedrawWindow(mainWindow_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return pressed;
 }
 
 bool Win32Backend::RunOpenDialog(const std::string& filter, std::string& path) {
@@ -515,18 +525,28 @@ HBRUSH Win32Backend::BrushFor(Colour colour) {
     return brush;
 }
 
-LRESULT Win32Backend::ColourStatic(HDC dc, HWND child) {
+// A combo box's drop-down list is a window of the system's own, not one of
+// ours: when it asks for its colours, its combo box is the one dropped down.
+ComboBox* Win32Backend::DroppedComboBox(HWND window) const {
+    for (const auto& entry : children_) {
+        auto* combo = dynamic_cast<ComboBox*>(entry.second);
+        if (combo == nullptr || OwnerWindow(*combo) != window) continue;
+        if (SendMessageA(entry.first, CB_GETDROPPEDSTATE, 0, 0)) return combo;
+    }
+    return nullptr;
+}
+
+LRESULT Win32Backend::ColourStatic(HWND window, HDC dc, HWND child) {
     auto found = children_.find(child);
-    if (found != children_.end()) {
-        if (auto* text = dynamic_cast<StaticText*>(found->second)) {
-            SetTextColor(dc, RGB(0, 0, 0));
-            SetBkColor(dc, text->GetColour());
-            return reinterpret_cast<LRESULT>(BrushFor(text->GetColour()));
-        }
-        if (auto* combo = dynamic_cast<ComboBox*>(found->second)) {
-            SetBkColor(dc, combo->GetColour());
-            return reinterpret_cast<LRESULT>(BrushFor(combo->GetColour()));
-        }
+    Control* control = found != children_.end() ? found->second : DroppedComboBox(window);
+    if (auto* text = dynamic_cast<StaticText*>(control)) {
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, text->GetColour());
+        return reinterpret_cast<LRESULT>(BrushFor(text->GetColour()));
+    }
+    if (auto* combo = dynamic_cast<ComboBox*>(control)) {
+        SetBkColor(dc, combo->GetColour());
+        return reinterpret_cast<LRESULT>(BrushFor(combo->GetColour()));
     }
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -573,7 +593,24 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
+        if (window == mainWindow_ && movingWindow_) {
+            // The system's move ends on the left button's release only: a
+            // drag with another button ends where that one is released. No
+            // press starts anything while the window moves.
+            if (message == WM_RBUTTONUP || message == WM_MBUTTONUP) PostMessageA(window, WM_LBUTTONUP, 0, lParam);
+            return 0;
+        }
         if (surface != surfaces_.end() && Mouse(window, surface->second, message, wParam, lParam)) return 0;
+        break;
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        if (window == mainWindow_) movingWindow_ = message == WM_ENTERSIZEMOVE;
+        break;
+    case WM_CAPTURECHANGED:
+        // The mouse was taken away (a drag of the window takes it, and its
+        // release never reaches us): no picture holds the mouse any more.
+        if (surface != surfaces_.end() && reinterpret_cast<HWND>(lParam) != window)
+            surface->second.captured = nullptr;
         break;
     case WM_TIMER: {
         auto found = timers_.find(wParam);
@@ -602,7 +639,8 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
             for (Control* control : surface->second.drawn) {
                 if (reinterpret_cast<UINT_PTR>(control) != header->idFrom) continue;
-                if (auto* image = dynamic_cast<Image*>(control)) info->lpszText = const_cast<char*>(image->hint.c_str());
+                if (auto* image = dynamic_cast<Image*>(control))
+                    info->lpszText = const_cast<char*>(image->Hint().c_str());
             }
             return 0;
         }
@@ -620,7 +658,7 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:
-        return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return ColourStatic(window, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case kSetMouseCapture:
         downloadCapture_ = wParam != 0;
         if (downloadCapture_)

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,7 @@ private:
         std::vector<Control*> drawn;
         Control* captured = nullptr;  // the picture a mouse button went down on
         HWND tooltip = nullptr;
+        std::set<const Control*> hinted;  // the pictures the tooltip has a tool for
     };
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -71,7 +73,8 @@ private:
     bool Mouse(HWND window, Surface& surface, UINT message, WPARAM wParam, LPARAM lParam);
     void AddHint(Surface& surface, HWND window, Image& image);
     HBRUSH BrushFor(Colour colour);
-    LRESULT ColourStatic(HDC dc, HWND child);
+    LRESULT ColourStatic(HWND window, HDC dc, HWND child);
+    ComboBox* DroppedComboBox(HWND window) const;
 
     HINSTANCE instance_;
     HWND mainWindow_ = nullptr;
@@ -79,6 +82,7 @@ private:
     HBRUSH background_ = nullptr;
     int width_ = 400;
     int height_ = 200;
+    bool movingWindow_ = false;  // the system moves the main window with the mouse
     std::map<HWND, Surface> surfaces_;
     std::map<HWND, Control*> children_;
     std::map<UINT_PTR, Timer*> timers_;

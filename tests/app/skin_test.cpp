@@ -114,7 +114,7 @@ TEST_F(Skin, ButtonsTakeTheirFacesFromTheSprites) {
     TMainForm& f = Create();
     EXPECT_FALSE(f.Image2.HasPicture());  // the face in the background shows through
     EXPECT_TRUE(f.Image2.transparent);
-    EXPECT_EQ(f.Image3.hint, "Start Download");
+    EXPECT_EQ(f.Image3.Hint(), "Start Download");
     f.Image3.onMouseMove(3, 3);
     ASSERT_TRUE(f.Image3.HasPicture());
     EXPECT_EQ(f.Image3.Rgb(), f.Image7.Rgb());

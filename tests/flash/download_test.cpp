@@ -934,6 +934,15 @@ TEST_F(Download, AutomaticStartFlashesOnlyTheFileStartUpChecked) {
         } else {
             EXPECT_EQ(flashCommands(), 0);
             EXPECT_EQ(ReadAll((here / "QUILLAN.TMP").string()), "FAIL0\r\n");
+            // Start-up never checked the hand-opened file's drive for a disc
+            // put in since: the user's own start does.
+            const size_t before = drive->Log().size();
+            form->ToolButton2Click();
+            const Lines sent = Describe(drive->Log(), before);
+            ASSERT_GE(sent.size(), 5u);
+            EXPECT_EQ(Lines(sent.begin(), sent.begin() + 5), Repeat(kTur, 5));
+            host.RunWorker();
+            form->Timer1Timer();
         }
     }
 }

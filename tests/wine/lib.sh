@@ -14,6 +14,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cleanup() {
   for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   pkill -f "$WORK/" 2>/dev/null || true
+  # A window still closing would be found by the next test's program, which
+  # then ends at once as a second copy.
+  local end=$((SECONDS + 15))
+  while pgrep -f "$WORK/" >/dev/null && [ "$SECONDS" -lt "$end" ]; do sleep 0.1; done
   timeout 20 "$QUILLAN_WINE" reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
