@@ -33,7 +33,7 @@ constexpr uint32_t kSingleCommandSkip = 4096;
 
 // The firmware file from the check before the first command to the end of
 // the download: open, and on Windows closed to writers, all that time.
-FirmwareFile downloadFile;
+ScopedFile downloadFile;
 
 // What the worker reads, written before it is created.
 DownloadWindow* workerWindow = nullptr;

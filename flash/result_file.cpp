@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/scoped_file.h"
+
 namespace quillan {
 
 std::string LiveResultPath = "QUILLAN.TMP";
@@ -12,15 +14,14 @@ namespace {
 // Binary mode with the CR added here gives the same bytes on every platform
 // that a text-mode write gives on Windows.
 void WriteOne(const std::string& path, const std::string& line) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return;
+    const ScopedFile file(std::fopen(path.c_str(), "wb"));
+    if (!file) return;
     std::string bytes;
     for (char c : line) {
         if (c == '\n') bytes += '\r';
         bytes += c;
     }
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
 }
 
 }  // namespace
