@@ -55,9 +55,9 @@ int DmaCheck(DownloadWindow& window, uint8_t device) {
     const int32_t position = PortPositions.positions[device];
     char key[] = "Hardware\\DeviceMap\\Scsi\\Scsi Port 1";
     key[sizeof(key) - 2] = static_cast<char>('0' + position / 2);
-    Host& host = CurrentHost();
-    RegistryKey opened = 0;
-    if (!host.OpenMachineKey(key, &opened)) {
+    uint8_t value[4] = {};
+    const RegistryRead read = CurrentHost().ReadMachineValue(key, "DMAEnabled", value, sizeof(value));
+    if (read == RegistryRead::KeyMissing) {
         Notice notice;
         notice.text = "Reg Read Fail";
         notice.caption = "Message";
@@ -67,16 +67,13 @@ int DmaCheck(DownloadWindow& window, uint8_t device) {
         return kRegistryUnreadable;
     }
     int outcome = kProceed;
-    uint8_t value[4] = {};
-    if (!host.QueryValue(opened, "DMAEnabled", value, sizeof(value))) {
+    if (read != RegistryRead::Read) {
         outcome = kRegistryUnreadable;
     } else {
         const uint32_t bits = value[0] | (value[1] << 8) | (value[2] << 16) | (static_cast<uint32_t>(value[3]) << 24);
         const uint32_t targetBit = (position % 2 == 0) ? 0x1 : 0x2;
         if (bits & targetBit) outcome = kDmaMode;
     }
-    host.FlushKey(opened);
-    host.CloseKey(opened);
     return outcome;
 }
 

@@ -11,10 +11,7 @@ public:
     uint32_t PlatformId() override;
     void Pause(uint32_t milliseconds) override;
     std::string FullPath(const std::string& path) override;
-    bool OpenMachineKey(const char* path, RegistryKey* key) override;
-    bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) override;
-    void FlushKey(RegistryKey key) override;
-    void CloseKey(RegistryKey key) override;
+    RegistryRead ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) override;
     bool TerminateProcessByName(const char* exeName) override;
     void CaptureMouse() override;
     void ReleaseMouse() override;
