@@ -129,9 +129,8 @@ void Worker() {
         const uint32_t length = static_cast<uint32_t>(FlashDownloadTemplate[5]) * 1024;
         status = SendDriveCommand(workerDevice, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
     }
-    Host& host = CurrentHost();
-    host.RestoreCursor();
-    host.ReleaseMouse();
+    window.ShowHourglass(false);
+    window.CaptureMouse(false);
     Notice end;
     if (status == kStatusGood) {
         WriteResultLine("COMPLETE\n", workerFlags.liveMode, workerFlags.testMode);
@@ -272,8 +271,8 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
     // Nothing repaints while this thread waits for the drive.
     window.PaintNow();
     Host& host = CurrentHost();
-    host.CaptureMouse();
-    host.ShowHourglass();
+    window.CaptureMouse(true);
+    window.ShowHourglass(true);
     host.TerminateProcessByName("directcd.exe");
 
     uint8_t last;
@@ -286,9 +285,9 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
 
     if (last != kStatusGood) {
         ShowError(window, "Flash Cmd Fail!!");
-        host.ReleaseMouse();
+        window.CaptureMouse(false);
         // Idle again: the hourglass would say otherwise.
-        host.RestoreCursor();
+        window.ShowHourglass(false);
         GiveWindowBack(window);
     }
 }

@@ -40,13 +40,6 @@ public:
     // ProcessNameMatches); true when one was found and terminated.
     virtual bool TerminateProcessByName(const char* exeName) = 0;
 
-    // While the drive is written: mouse input goes to the application
-    // window, and the cursor is the hourglass.
-    virtual void CaptureMouse() = 0;
-    virtual void ReleaseMouse() = 0;
-    virtual void ShowHourglass() = 0;
-    virtual void RestoreCursor() = 0;
-
     // Runs `work` on a new thread whose handle is not kept; false when no
     // thread could be created.
     virtual bool StartWorker(void (*work)()) = 0;

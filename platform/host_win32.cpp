@@ -5,7 +5,6 @@
 
 #include "platform/restart.h"
 #include "platform/scoped_win32.h"
-#include "platform/win32_ui_messages.h"
 
 namespace quillan {
 
@@ -58,16 +57,6 @@ bool Win32Host::TerminateProcessByName(const char* exeName) {
     }
     return false;
 }
-
-// SendMessage runs these on the window's thread and returns only after,
-// so the worker's steps keep their order.
-void Win32Host::CaptureMouse() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetMouseCapture, 1, 0); }
-
-void Win32Host::ReleaseMouse() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetMouseCapture, 0, 0); }
-
-void Win32Host::ShowHourglass() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetBusyCursor, 1, 0); }
-
-void Win32Host::RestoreCursor() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetBusyCursor, 0, 0); }
 
 namespace {
 

@@ -13,19 +13,9 @@ public:
     std::string FullPath(const std::string& path) override;
     RegistryRead ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) override;
     bool TerminateProcessByName(const char* exeName) override;
-    void CaptureMouse() override;
-    void ReleaseMouse() override;
-    void ShowHourglass() override;
-    void RestoreCursor() override;
     bool StartWorker(void (*work)()) override;
     bool RestartWindows() override;
     void DirectRestart() override;
-
-    // The window that takes the mouse capture during a download.
-    void SetApplicationWindow(void* window) { applicationWindow_ = window; }
-
-private:
-    void* applicationWindow_ = nullptr;
 };
 
 }  // namespace quillan

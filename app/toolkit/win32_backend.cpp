@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/toolkit/escaped_exception.h"
-#include "platform/win32_ui_messages.h"
 
 namespace quillan::toolkit {
 namespace {
@@ -19,6 +18,11 @@ const Colour kCaptionColour = Rgb(224, 232, 255);
 const Colour kProgressFill = Rgb(24, 72, 160);
 const char kFormClass[] = "TAboutForm";
 constexpr UINT kDragCommand = 0xF012;  // SC_MOVE | HTCAPTION: move as if by the title bar
+// Sent to the main window so that capture and cursor change on its own
+// thread, also when the download's worker thread asks: both belong to the
+// thread of the window.
+constexpr UINT kSetMouseCapture = WM_APP + 1;  // wParam 1: take, 0: release
+constexpr UINT kSetBusyCursor = WM_APP + 2;    // wParam 1: hourglass, 0: arrow
 
 Win32Backend* theBackend = nullptr;
 
@@ -442,6 +446,12 @@ void Win32Backend::HoldUserInput(bool held) {
         if (GetParent(child.first) == mainWindow_) EnableWindow(child.first, held ? FALSE : TRUE);
     }
 }
+
+// SendMessage runs these on the window's thread and returns only after,
+// so the worker's steps keep their order.
+void Win32Backend::CaptureMouse(bool held) { SendMessageA(mainWindow_, kSetMouseCapture, held ? 1 : 0, 0); }
+
+void Win32Backend::ShowHourglass(bool shown) { SendMessageA(mainWindow_, kSetBusyCursor, shown ? 1 : 0, 0); }
 
 void Win32Backend::FormCreated(Form& form) {
     RECT frame = {0, 0, form.ClientWidth(), form.ClientHeight()};

@@ -41,6 +41,8 @@ public:
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
     void HoldUserInput(bool held) override;
+    void CaptureMouse(bool held) override;
+    void ShowHourglass(bool shown) override;
     void ProcessMessages() override;
     void PaintNow() override;
     void FormCreated(Form& form) override;

@@ -102,22 +102,6 @@ public:
         terminated.push_back(exeName);
         return false;
     }
-    void CaptureMouse() override {
-        Note("capture");
-        captured = true;
-    }
-    void ReleaseMouse() override {
-        Note("release capture");
-        captured = false;
-    }
-    void ShowHourglass() override {
-        Note("hourglass");
-        hourglass = true;
-    }
-    void RestoreCursor() override {
-        Note("arrow");
-        hourglass = false;
-    }
     // The worker is held until the test runs it, so the state the window's
     // thread leaves behind can be checked first.
     bool StartWorker(void (*work)()) override {
@@ -149,8 +133,6 @@ public:
     }
 
     std::vector<std::string> terminated;
-    bool captured = false;
-    bool hourglass = false;
     int workersStarted = 0;
     bool workerStartFails = false;  // as when no thread can be created
     bool realThread = false;        // the worker runs at once, beside the test
