@@ -1,10 +1,12 @@
+// The Win32 backend's windows: the main window and the dialog forms, their
+// data (kept on each window), the window procedure that routes messages and
+// input, the message loops, message boxes and the file dialog.
 #include "app/toolkit/win32_backend.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 #include <windowsx.h>
 
-#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -14,8 +16,6 @@ namespace quillan::toolkit {
 namespace {
 
 const Colour kWindowColour = Rgb(6, 32, 64);
-const Colour kCaptionColour = Rgb(224, 232, 255);
-const Colour kProgressFill = Rgb(24, 72, 160);
 const char kFormClass[] = "TAboutForm";
 constexpr UINT kDragCommand = 0xF012;  // SC_MOVE | HTCAPTION: move as if by the title bar
 // Sent to the main window so that capture and cursor change on its own
@@ -23,8 +23,6 @@ constexpr UINT kDragCommand = 0xF012;  // SC_MOVE | HTCAPTION: move as if by the
 // thread of the window.
 constexpr UINT kSetMouseCapture = WM_APP + 1;  // wParam 1: take, 0: release
 constexpr UINT kSetBusyCursor = WM_APP + 2;    // wParam 1: hourglass, 0: arrow
-
-Win32Backend* theBackend = nullptr;
 
 UINT IconFlag(BoxIcon icon) {
     switch (icon) {
@@ -34,12 +32,6 @@ UINT IconFlag(BoxIcon icon) {
     case BoxIcon::None: break;
     }
     return 0;
-}
-
-// 0x00RRGGBB, the layout of a 32-bit top-down DIB.
-uint32_t DibPixel(Colour colour) {
-    const uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
-    return (r << 16) | (g << 8) | b;
 }
 
 MouseButton ButtonOf(UINT message) {
@@ -52,18 +44,14 @@ bool Inside(const Bounds& b, int x, int y) {
     return x >= b.left && y >= b.top && x < b.left + b.width && y < b.top + b.height;
 }
 
-RECT RectOf(const Bounds& b) { return RECT{b.left, b.top, b.left + b.width, b.top + b.height}; }
-
 }  // namespace
 
 Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
-    theBackend = this;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    background_ = CreateSolidBrush(kWindowColour);
     // Tahoma bold, 11 pixels high, ANSI.
-    font_ = CreateFontA(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
+    font_.Reset(CreateFontA(-11, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma"));
     WNDCLASSA formClass = {};
     formClass.lpfnWndProc = WindowProc;
     formClass.hInstance = instance_;
@@ -74,10 +62,25 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
 }
 
 Win32Backend::~Win32Backend() {
-    for (auto& entry : brushes_) DeleteObject(entry.second);
-    if (font_ != nullptr) DeleteObject(font_);
-    if (background_ != nullptr) DeleteObject(background_);
-    theBackend = nullptr;
+    // A window that outlives its backend (a handler's exception ended the
+    // loop) takes the system's default way from now on.
+    for (const auto& entry : surfaces_) SetWindowLongPtrA(entry.first, GWLP_USERDATA, 0);
+}
+
+Win32Backend::Surface& Win32Backend::Attach(HWND window) {
+    Surface& surface = surfaces_[window];
+    surface.backend = this;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&surface));
+    return surface;
+}
+
+void Win32Backend::Detach(HWND window) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    surfaces_.erase(window);
+}
+
+Win32Backend::Surface* Win32Backend::SurfaceOf(HWND window) {
+    return reinterpret_cast<Surface*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 bool Win32Backend::CreateMainWindow(const char* className, const char* title) {
@@ -92,8 +95,7 @@ bool Win32Backend::CreateMainWindow(const char* className, const char* title) {
     mainWindow_ = CreateWindowExA(WS_EX_TOPMOST, className, title, WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400,
                                   415, nullptr, nullptr, instance_, nullptr);
     if (mainWindow_ == nullptr) return false;
-    Surface& surface = surfaces_[mainWindow_];
-    surface.background = kWindowColour;
+    Attach(mainWindow_).background = kWindowColour;
     return true;
 }
 
@@ -124,191 +126,6 @@ void Win32Backend::ProcessMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-}
-
-void Win32Backend::PaintNow() {
-    RedrawWindow(mainWindow_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-HWND Win32Backend::OwnerWindow(const Control& control) const {
-    return control.Owner() != nullptr ? reinterpret_cast<HWND>(control.Owner()->native) : mainWindow_;
-}
-
-void Win32Backend::ControlCreated(Control& control) {
-    HWND owner = OwnerWindow(control);
-    if (owner == nullptr) return;
-    Surface& surface = surfaces_[owner];
-    const Bounds& b = control.GetBounds();
-    HWND child = nullptr;
-    if (auto* text = dynamic_cast<StaticText*>(&control)) {
-        child = CreateWindowExA(WS_EX_STATICEDGE, "STATIC", text->Text().c_str(),
-                                WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, b.left, b.top, b.width, b.height,
-                                owner, nullptr, instance_, nullptr);
-    } else if (dynamic_cast<ComboBox*>(&control) != nullptr) {
-        // No typed text, no tab stop; the list part may grow to 100 pixels.
-        child = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, b.left,
-                                b.top, b.width, 100, owner, nullptr, instance_, nullptr);
-        SendMessageA(child, CB_SETITEMHEIGHT, 0, 13);
-    } else if (auto* button = dynamic_cast<PushButton*>(&control)) {
-        child = CreateWindowExA(0, "BUTTON", button->Caption().c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, b.left, b.top, b.width,
-                                b.height, owner, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)), instance_,
-                                nullptr);
-    } else {
-        surface.drawn.push_back(&control);
-        InvalidateRect(owner, nullptr, FALSE);
-        return;
-    }
-    if (child == nullptr) return;
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    control.native = reinterpret_cast<uintptr_t>(child);
-    children_[child] = &control;
-}
-
-void Win32Backend::AddHint(Surface& surface, HWND window, Image& image) {
-    // Only a picture with a hint gets a tool: the tooltip takes the first
-    // tool under the pointer, and one for the background picture would hide
-    // the buttons' own. The text is asked for when the hint shows.
-    if (!surface.hinted.insert(&image).second) return;
-    if (surface.tooltip == nullptr) {
-        surface.tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
-                                          0, 0, window, nullptr, instance_, nullptr);
-    }
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // the size common controls 4.70 to 5.8x take
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = window;
-    tool.uId = reinterpret_cast<UINT_PTR>(&image);
-    tool.rect = RectOf(image.GetBounds());
-    tool.lpszText = LPSTR_TEXTCALLBACKA;
-    SendMessageA(surface.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void Win32Backend::ControlChanged(Control& control) {
-    HWND child = reinterpret_cast<HWND>(control.native);
-    if (child == nullptr) {
-        HWND owner = OwnerWindow(control);
-        if (owner == nullptr) return;
-        RECT area = RectOf(control.GetBounds());
-        InvalidateRect(owner, &area, FALSE);
-        auto* image = dynamic_cast<Image*>(&control);
-        if (image != nullptr && !image->Hint().empty()) AddHint(surfaces_[owner], owner, *image);
-        return;
-    }
-    if (auto* text = dynamic_cast<StaticText*>(&control)) {
-        SetWindowTextA(child, text->Text().c_str());
-    } else if (auto* combo = dynamic_cast<ComboBox*>(&control)) {
-        const LRESULT shown = SendMessageA(child, CB_GETCOUNT, 0, 0);
-        for (size_t i = static_cast<size_t>(shown < 0 ? 0 : shown); i < combo->Items().size(); ++i)
-            SendMessageA(child, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(combo->Items()[i].c_str()));
-        SendMessageA(child, CB_SETCURSEL, static_cast<WPARAM>(combo->ItemIndex()), 0);
-    }
-}
-
-void Win32Backend::ControlMoved(Control& control, Bounds before) {
-    HWND owner = OwnerWindow(control);
-    if (owner == nullptr) return;
-    RECT old = RectOf(before), now = RectOf(control.GetBounds());
-    InvalidateRect(owner, &old, FALSE);
-    InvalidateRect(owner, &now, FALSE);
-    auto surface = surfaces_.find(owner);
-    if (surface != surfaces_.end() && surface->second.tooltip != nullptr) {
-        TOOLINFOA tool = {};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE;
-        tool.hwnd = owner;
-        tool.uId = reinterpret_cast<UINT_PTR>(&control);
-        tool.rect = now;
-        SendMessageA(surface->second.tooltip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-}
-
-void Win32Backend::DrawPicture(uint32_t* pixels, int width, int height, const Image& image) {
-    if (!image.HasPicture()) return;  // an empty picture shows what lies beneath
-    const Bounds& b = image.GetBounds();
-    const int w = std::min(b.width, image.PictureWidth()), h = std::min(b.height, image.PictureHeight());
-    const std::vector<uint8_t>& rgb = image.Rgb();
-    // Transparent pictures leave out the colour of their bottom-left pixel.
-    const Colour key = image.PixelAt(0, image.PictureHeight() - 1);
-    for (int y = 0; y < h; ++y) {
-        const int ty = b.top + y;
-        if (ty < 0 || ty >= height) continue;
-        for (int x = 0; x < w; ++x) {
-            const int tx = b.left + x;
-            if (tx < 0 || tx >= width) continue;
-            const uint8_t* p = &rgb[(static_cast<size_t>(y) * image.PictureWidth() + x) * 3];
-            const Colour colour = Rgb(p[0], p[1], p[2]);
-            if (image.transparent && colour == key) continue;
-            pixels[static_cast<size_t>(ty) * width + tx] = DibPixel(colour);
-        }
-    }
-}
-
-void Win32Backend::DrawProgress(uint32_t* pixels, int width, int height, const ProgressBar& bar) {
-    const Bounds& b = bar.GetBounds();
-    const int filled = (b.width - 2) * bar.Position() / 100;
-    for (int y = 0; y < b.height; ++y) {
-        const int ty = b.top + y;
-        if (ty < 0 || ty >= height) continue;
-        for (int x = 0; x < b.width; ++x) {
-            const int tx = b.left + x;
-            if (tx < 0 || tx >= width) continue;
-            Colour colour = bar.Background();
-            if (y == 0 || x == 0) colour = Rgb(64, 80, 112);                       // sunken edge
-            else if (y == b.height - 1 || x == b.width - 1) colour = Rgb(224, 232, 248);
-            else if (x - 1 < filled) colour = kProgressFill;
-            pixels[static_cast<size_t>(ty) * width + tx] = DibPixel(colour);
-        }
-    }
-}
-
-void Win32Backend::Paint(HWND window, Surface& surface) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right, height = client.bottom;
-    if (width > 0 && height > 0) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bitmap != nullptr && bits != nullptr) {
-            uint32_t* pixels = static_cast<uint32_t*>(bits);
-            const Colour back = surface.form != nullptr ? GetSysColor(COLOR_BTNFACE) : surface.background;
-            std::fill(pixels, pixels + static_cast<size_t>(width) * height, DibPixel(back));
-            HDC memory = CreateCompatibleDC(dc);
-            HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-            HGDIOBJ oldFont = SelectObject(memory, font_);
-            SetBkMode(memory, TRANSPARENT);
-            for (Control* control : surface.drawn) {
-                GdiFlush();
-                if (auto* image = dynamic_cast<Image*>(control)) {
-                    DrawPicture(pixels, width, height, *image);
-                } else if (auto* bar = dynamic_cast<ProgressBar*>(control)) {
-                    DrawProgress(pixels, width, height, *bar);
-                } else if (auto* label = dynamic_cast<Label*>(control)) {
-                    SetTextColor(memory, surface.form != nullptr ? GetSysColor(COLOR_BTNTEXT) : kCaptionColour);
-                    RECT area = RectOf(label->GetBounds());
-                    UINT align = label->Align() == TextAlign::Right    ? DT_RIGHT
-                                 : label->Align() == TextAlign::Center ? DT_CENTER
-                                                                       : DT_LEFT;
-                    DrawTextA(memory, label->Caption().c_str(), -1, &area,
-                              align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
-                }
-            }
-            GdiFlush();
-            BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, oldFont);
-            SelectObject(memory, oldBitmap);
-            DeleteDC(memory);
-        }
-        if (bitmap != nullptr) DeleteObject(bitmap);
-    }
-    EndPaint(window, &paint);
 }
 
 // Pictures take the mouse the way the user expects of buttons: the one a
@@ -419,14 +236,15 @@ void Win32Backend::SetMainWindowSize(int width, int height) {
 
 void Win32Backend::SetMainWindowShape(const WindowShape& shape) {
     const RoundRect& o = shape.outline;
-    HRGN region = CreateRoundRectRgn(o.left, o.top, o.right, o.bottom, o.ellipseWidth, o.ellipseHeight);
+    ScopedGdiObject<HRGN> region(
+        CreateRoundRectRgn(o.left, o.top, o.right, o.bottom, o.ellipseWidth, o.ellipseHeight));
     for (const RoundRect& n : shape.notches) {
-        HRGN notch = CreateRoundRectRgn(n.left, n.top, n.right, n.bottom, n.ellipseWidth, n.ellipseHeight);
-        CombineRgn(region, region, notch, RGN_DIFF);
-        DeleteObject(notch);
+        const ScopedGdiObject<HRGN> notch(
+            CreateRoundRectRgn(n.left, n.top, n.right, n.bottom, n.ellipseWidth, n.ellipseHeight));
+        CombineRgn(region.Get(), region.Get(), notch.Get(), RGN_DIFF);
     }
-    // From here on the window owns the region.
-    SetWindowRgn(mainWindow_, region, TRUE);
+    // Once set, the region belongs to the window.
+    if (SetWindowRgn(mainWindow_, region.Get(), TRUE) != 0) region.Release();
 }
 
 void Win32Backend::SetMainWindowTitle(const std::string& title) { SetWindowTextA(mainWindow_, title.c_str()); }
@@ -461,13 +279,15 @@ void Win32Backend::FormCreated(Form& form) {
                                   frame.right - frame.left, frame.bottom - frame.top, mainWindow_, nullptr,
                                   instance_, nullptr);
     form.native = reinterpret_cast<uintptr_t>(window);
-    if (window != nullptr) surfaces_[window].form = &form;
+    if (window != nullptr) Attach(window).form = &form;
 }
 
 void Win32Backend::FormDestroyed(Form& form) {
     HWND window = reinterpret_cast<HWND>(form.native);
-    surfaces_.erase(window);
-    if (window != nullptr && IsWindow(window)) DestroyWindow(window);
+    if (window == nullptr) return;
+    // The form is going: its window's last messages take the default way.
+    Detach(window);
+    if (IsWindow(window)) DestroyWindow(window);
 }
 
 void Win32Backend::ShowModal(Form& form) {
@@ -527,53 +347,22 @@ void Win32Backend::CursorOffset(int& dx, int& dy) {
     dy = cursor.y - frame.top;
 }
 
-HBRUSH Win32Backend::BrushFor(Colour colour) {
-    auto found = brushes_.find(colour);
-    if (found != brushes_.end()) return found->second;
-    HBRUSH brush = CreateSolidBrush(colour);
-    brushes_[colour] = brush;
-    return brush;
-}
-
-// A combo box's drop-down list is a window of the system's own, not one of
-// ours: when it asks for its colours, its combo box is the one dropped down.
-ComboBox* Win32Backend::DroppedComboBox(HWND window) const {
-    for (const auto& entry : children_) {
-        auto* combo = dynamic_cast<ComboBox*>(entry.second);
-        if (combo == nullptr || OwnerWindow(*combo) != window) continue;
-        if (SendMessageA(entry.first, CB_GETDROPPEDSTATE, 0, 0)) return combo;
-    }
-    return nullptr;
-}
-
-LRESULT Win32Backend::ColourStatic(HWND window, HDC dc, HWND child) {
-    auto found = children_.find(child);
-    Control* control = found != children_.end() ? found->second : DroppedComboBox(window);
-    if (auto* text = dynamic_cast<StaticText*>(control)) {
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkColor(dc, text->GetColour());
-        return reinterpret_cast<LRESULT>(BrushFor(text->GetColour()));
-    }
-    if (auto* combo = dynamic_cast<ComboBox*>(control)) {
-        SetBkColor(dc, combo->GetColour());
-        return reinterpret_cast<LRESULT>(BrushFor(combo->GetColour()));
-    }
-    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-}
-
 LRESULT CALLBACK Win32Backend::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Nothing may unwind into the system's dispatch: a handler's exception
     // is shown here, and the program then ends as the entry would have.
     // Once a handler's exception is being shown the program is ending: no
     // handler runs again (a timer must not restart Windows behind the box).
-    if (theBackend == nullptr || theBackend->ending_) return DefWindowProcA(window, message, wParam, lParam);
+    // A window without data (being created, its form gone, or outliving its
+    // backend) takes the default way.
+    Surface* surface = SurfaceOf(window);
+    if (surface == nullptr || surface->backend->ending_) return DefWindowProcA(window, message, wParam, lParam);
+    Win32Backend& backend = *surface->backend;
     try {
-        return theBackend->Handle(window, message, wParam, lParam);
+        return backend.Handle(window, *surface, message, wParam, lParam);
     } catch (const std::exception& error) {
-        theBackend->EndOnEscapedException(error.what());
+        backend.EndOnEscapedException(error.what());
     } catch (...) {
-        theBackend->EndOnEscapedException("Unknown exception.");
+        backend.EndOnEscapedException("Unknown exception.");
     }
     return 0;
 }
@@ -584,18 +373,13 @@ void Win32Backend::EndOnEscapedException(const char* what) {
     PostQuitMessage(0);
 }
 
-LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto surface = surfaces_.find(window);
+LRESULT Win32Backend::Handle(HWND window, Surface& surface, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
-        if (surface != surfaces_.end()) {
-            Paint(window, surface->second);
-            return 0;
-        }
-        break;
+        Paint(window, surface);
+        return 0;
     case WM_ERASEBKGND:
-        if (surface != surfaces_.end()) return 1;  // Paint covers every pixel
-        break;
+        return 1;  // Paint covers every pixel
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -610,7 +394,7 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             if (message == WM_RBUTTONUP || message == WM_MBUTTONUP) PostMessageA(window, WM_LBUTTONUP, 0, lParam);
             return 0;
         }
-        if (surface != surfaces_.end() && Mouse(window, surface->second, message, wParam, lParam)) return 0;
+        if (Mouse(window, surface, message, wParam, lParam)) return 0;
         break;
     case WM_ENTERSIZEMOVE:
     case WM_EXITSIZEMOVE:
@@ -619,8 +403,7 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CAPTURECHANGED:
         // The mouse was taken away (a drag of the window takes it, and its
         // release never reaches us): no picture holds the mouse any more.
-        if (surface != surfaces_.end() && reinterpret_cast<HWND>(lParam) != window)
-            surface->second.captured = nullptr;
+        if (reinterpret_cast<HWND>(lParam) != window) surface.captured = nullptr;
         break;
     case WM_TIMER: {
         auto found = timers_.find(wParam);
@@ -628,40 +411,23 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             found->second->onTimer();
         return 0;
     }
-    case WM_COMMAND: {
-        HWND child = reinterpret_cast<HWND>(lParam);
-        auto found = children_.find(child);
-        if (found != children_.end()) {
-            if (auto* combo = dynamic_cast<ComboBox*>(found->second)) {
-                if (HIWORD(wParam) == CBN_SELCHANGE)
-                    combo->Choose(static_cast<int>(SendMessageA(child, CB_GETCURSEL, 0, 0)));
-            } else if (auto* button = dynamic_cast<PushButton*>(found->second)) {
-                if (HIWORD(wParam) == BN_CLICKED) button->Click();
-            }
-        } else if (LOWORD(wParam) == IDCANCEL && surface != surfaces_.end() && surface->second.form != nullptr) {
-            surface->second.form->Hide();  // Esc closes a dialog form like its close box
-        }
+    case WM_COMMAND:
+        if (!ChildCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam)) && LOWORD(wParam) == IDCANCEL &&
+            surface.form != nullptr)
+            surface.form->Hide();  // Esc closes a dialog form like its close box
         return 0;
-    }
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->code == TTN_GETDISPINFOA && surface != surfaces_.end()) {
-            auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
-            for (Control* control : surface->second.drawn) {
-                if (reinterpret_cast<UINT_PTR>(control) != header->idFrom) continue;
-                if (auto* image = dynamic_cast<Image*>(control))
-                    info->lpszText = const_cast<char*>(image->Hint().c_str());
-            }
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOA) {
+            GiveHintText(surface, reinterpret_cast<NMHDR*>(lParam));
             return 0;
         }
         break;
-    }
     case WM_CLOSE:
         // Closing while the drive is being written (Alt+F4) would leave it
         // half flashed: the download holds the mouse until its end.
         if (window == mainWindow_ && (downloadCapture_ || inputHeld_)) return 0;
-        if (surface != surfaces_.end() && surface->second.form != nullptr) {
-            surface->second.form->Hide();  // a dialog form is only hidden, never destroyed
+        if (surface.form != nullptr) {
+            surface.form->Hide();  // a dialog form is only hidden, never destroyed
             return 0;
         }
         break;
@@ -691,6 +457,9 @@ LRESULT Win32Backend::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lP
             PostQuitMessage(0);
             return 0;
         }
+        break;
+    case WM_NCDESTROY:
+        Detach(window);  // the window's last message: its data goes with it
         break;
     default:
         break;
