@@ -6,7 +6,7 @@
 #include "app/command_line.h"
 #include "drive/command_set.h"
 #include "drive/discovery.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
 #include "platform/host.h"

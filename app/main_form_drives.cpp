@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
 #include "firmware/compatibility.h"
-#include "firmware/firmware_image.h"
 
 namespace quillan {
 

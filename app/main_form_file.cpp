@@ -3,7 +3,7 @@
 
 #include "drive/ascii_upper.h"
 #include "firmware/compatibility.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 
 namespace quillan {

@@ -19,9 +19,8 @@
 
 #include "drive/aspi_entry_points.h"
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
-#include "firmware/firmware_image.h"
 #include "firmware/firmware_reader.h"
 #include "flash/download.h"
 #include "sim/sim_aspi.h"

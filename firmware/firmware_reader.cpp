@@ -5,7 +5,7 @@
 
 #include "drive/ascii_upper.h"
 #include "firmware/firmware_file.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 
 namespace quillan {
 

@@ -4,18 +4,15 @@
 #include <cstring>
 
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
 #include "firmware/firmware_file.h"
-#include "firmware/firmware_image.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
 #include "platform/host.h"
 
 namespace quillan {
 
-std::atomic<int32_t> BusyFlag{1};
-int32_t TickCounter = 0;
 
 namespace {
 
@@ -35,10 +32,15 @@ constexpr uint32_t kSingleCommandSkip = 4096;
 // the download: open, and on Windows closed to writers, all that time.
 FirmwareFile downloadFile;
 
-// What the worker reads, written before it is created.
-DownloadWindow* workerWindow = nullptr;
-RunFlags workerFlags;
-uint8_t workerDevice = 0;
+// What the worker reads, written by the window's thread before it is
+// created. It outlives the handler that starts the worker, so it has a home
+// of its own; the worker is handed it as its argument.
+struct WorkerContext {
+    DownloadWindow* window = nullptr;
+    RunFlags flags;
+    uint8_t device = 0;
+};
+WorkerContext theWorkerContext;
 
 void ShowError(DownloadWindow& window, const char* text) {
     Notice notice;
@@ -122,43 +124,44 @@ bool ReadPiece(std::FILE* file, uint8_t* into, uint32_t count) {
     return std::fread(into, 1, count, file) == count;
 }
 
-void Worker() {
-    DownloadWindow& window = *workerWindow;
+void Worker(void* argument) {
+    const WorkerContext& context = *static_cast<const WorkerContext*>(argument);
+    DownloadWindow& window = *context.window;
+    const uint8_t device = context.device;
+    const RunFlags& flags = context.flags;
     uint8_t status;
     if (FirmwareImage.Marked) {
         PutFlashPageHeader(kPageBlock, 0x0000, kPageListShort);
-        status = SendFlashPage(workerDevice, kPageListShort);
+        status = SendFlashPage(device, kPageListShort);
     } else {
         const uint32_t length = static_cast<uint32_t>(FlashDownloadTemplate[5]) * 1024;
-        status = SendDriveCommand(workerDevice, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
+        status = SendDriveCommand(device, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
     }
     Host& host = CurrentHost();
     host.RestoreCursor();
     host.ReleaseMouse();
     Notice end;
     if (status == kStatusGood) {
-        WriteResultLine("COMPLETE\n", workerFlags.liveMode, workerFlags.testMode);
+        WriteResultLine("COMPLETE\n", flags.liveMode, flags.testMode);
         window.SetProgress(100);
         window.SetStatus("Ok");
         end.text = kDownloadOk;
         end.errorIcon = false;
     } else {
-        WriteResultLine("FAIL0\n", workerFlags.liveMode, workerFlags.testMode);
+        WriteResultLine("FAIL0\n", flags.liveMode, flags.testMode);
         window.SetStatus("Fail");
         end.text = kDownloadFail;
     }
-    if (!workerFlags.testMode) window.Show(end);
+    if (!flags.testMode) window.Show(end);
     BusyFlag = 0;
 }
 
 // False when no thread could be created: the final command was not sent,
 // and the bar must not run for it.
 bool StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
-    workerWindow = &window;
-    workerFlags = flags;
-    workerDevice = device;
+    theWorkerContext = WorkerContext{&window, flags, device};
     BusyFlag = 1;
-    if (CurrentHost().StartWorker(Worker)) return true;
+    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) return true;
     window.SetProgressTimer(false);
     return false;
 }

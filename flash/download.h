@@ -20,10 +20,9 @@ struct RunFlags {
 // registry could not tell, 4 a disc is in the drive.
 enum PreCheckOutcome : int { kProceed = 1, kDmaMode = 2, kRegistryUnreadable = 3, kDiscLoaded = 4 };
 
-// The shared progress state: set by the window's thread before the worker
-// starts, cleared by the worker as its last step, polled by the timer.
-extern std::atomic<int32_t> BusyFlag;
-extern int32_t TickCounter;
+// The shared progress state (BusyFlag, TickCounter in the program's state):
+// set by the window's thread before the worker starts, cleared by the worker
+// as its last step, polled by the timer.
 
 // ToolButton2Click: `device` is the selected drive's device-table index.
 void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device);

@@ -83,8 +83,16 @@ void Win32Host::RestoreCursor() { SendMessageA(static_cast<HWND>(applicationWind
 
 namespace {
 
-DWORD WINAPI RunWorker(LPVOID work) {
-    reinterpret_cast<void (*)()>(work)();
+// The thread takes one pointer: the routine and its argument travel together.
+struct WorkerStart {
+    void (*work)(void* context);
+    void* context;
+};
+
+DWORD WINAPI RunWorker(LPVOID parameter) {
+    const WorkerStart start = *static_cast<WorkerStart*>(parameter);
+    delete static_cast<WorkerStart*>(parameter);
+    start.work(start.context);
     return 0;
 }
 
@@ -117,10 +125,14 @@ private:
 
 }  // namespace
 
-bool Win32Host::StartWorker(void (*work)()) {
+bool Win32Host::StartWorker(void (*work)(void* context), void* context) {
     DWORD threadId = 0;
-    HANDLE thread = CreateThread(nullptr, 0, RunWorker, reinterpret_cast<LPVOID>(work), 0, &threadId);
-    if (thread == nullptr) return false;
+    auto* start = new WorkerStart{work, context};
+    HANDLE thread = CreateThread(nullptr, 0, RunWorker, start, 0, &threadId);
+    if (thread == nullptr) {
+        delete start;
+        return false;
+    }
     // The thread's handle is not kept.
     CloseHandle(thread);
     return true;

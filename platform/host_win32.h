@@ -20,7 +20,7 @@ public:
     void ReleaseMouse() override;
     void ShowHourglass() override;
     void RestoreCursor() override;
-    bool StartWorker(void (*work)()) override;
+    bool StartWorker(void (*work)(void* context), void* context) override;
     bool RestartWindows() override;
     void DirectRestart() override;
 

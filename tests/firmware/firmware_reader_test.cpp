@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 #include "support/firmware_files.h"
 

@@ -66,8 +66,6 @@ protected:
         scratch_ = testing::FreshScratchDir("quillan-dl");
         LiveResultPath = (scratch_ / "QUILLAN.TMP").string();
         TestResultPath = (scratch_ / "TEST.TMP").string();
-        BusyFlag = 1;
-        TickCounter = 0;
         host = testing::FakeHost(&backend.journal);  // fresh records for each case
         backend.closed = false;
     }

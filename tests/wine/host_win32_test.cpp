@@ -8,8 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "drive/command_set.h"
-#include "drive/device_table.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "flash/download.h"
 #include "flash/result_file.h"
 #include "platform/host_win32.h"
