@@ -99,17 +99,17 @@ void TMainForm::FormCreate() {
 
 void TMainForm::ApplyCommandLine() {
     const char* commandLine = CurrentHost().CommandLine();
-    const RunMode mode = RunModeFromWord(CommandLineWord(commandLine, 1));
+    const RunModes mode = RunModesFromWord(CommandLineWord(commandLine, 1));
     if (mode.testMode) {
-        testMode = true;
+        runModes.testMode = true;
         FirmwareImage.Path = kTestFolder + CommandLineWord(commandLine, 2);
     }
     if (mode.noCheckMode) {
-        noCheckMode = true;
+        runModes.noCheckMode = true;
         // Shown before the main window exists, so it has no owner.
         ShowBox("-Nocheck Use!!", kMessageCaption, BoxIcon::None, true, false);
     }
-    if (mode.liveMode) liveMode = true;
+    if (mode.liveMode) runModes.liveMode = true;
 }
 
 void TMainForm::ShapeWindow() {
@@ -137,8 +137,8 @@ void TMainForm::ProbeDefaultFile() {
 }
 
 void TMainForm::VersionTest() {
-    ntPlatform = CurrentHost().PlatformId() == kPlatformWin32Nt;
-    if (ntPlatform) ScanPortPositions();
+    runModes.ntPlatform = CurrentHost().PlatformId() == kPlatformWin32Nt;
+    if (runModes.ntPlatform) ScanPortPositions();
 }
 
 void TMainForm::DiscoverDrives() {
@@ -164,11 +164,11 @@ void TMainForm::StartupLoad() {
         FirmwareImage.Path.clear();
     }
     // No automatic download in this run: tell the calling script now.
-    if (!FirmwareImage.StartupReady) WriteResultLine("FAIL0\n", liveMode, testMode);
+    if (!FirmwareImage.StartupReady) WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);
 }
 
 void TMainForm::StartupDiscCheck() {
-    if (!CheckDiscLoaded(SelectedDevice()) || testMode) return;
+    if (!CheckDiscLoaded(SelectedDevice()) || runModes.testMode) return;
     // The file stays loaded; only the automatic start is given up.
     FirmwareImage.StartupReady = false;
     SendEject(SelectedDevice());
@@ -189,7 +189,7 @@ void TMainForm::Timer3Timer() {
     if (userInputHeld_) return;
     if (fileOpenedByHand_) {
         // No automatic download in this run: tell the calling script.
-        WriteResultLine("FAIL0\n", liveMode, testMode);
+        WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);
         return;
     }
     ToolButton2Click();

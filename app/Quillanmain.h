@@ -10,6 +10,7 @@
 #include "app/toolkit/backend.h"
 #include "app/skin_buttons.h"
 #include "app/toolkit/controls.h"
+#include "firmware/compatibility.h"
 #include "flash/download.h"
 #include "flash/download_window.h"
 
@@ -75,17 +76,13 @@ public:
     void CloseMainWindow() override;
 
     // Run-mode flags, fixed after FormCreate has read the command line.
-    bool testMode = false;
-    bool noCheckMode = false;
-    bool liveMode = false;
-    bool ntPlatform = false;
+    RunModes runModes;
 
     uint8_t selectedDrive = 0;
     uint8_t driveListCount = 0;
     uint8_t listToDevice[26] = {};
     // Derived from the selected drive each time the selection changes.
-    bool BootFirmwareDrive = false;
-    bool K300ComDrive = false;
+    DriveFlags driveFlags;
     bool autoStartScheduled = false;
 
     // Declared in drawing order: the background first, the buttons on top.
@@ -121,7 +118,6 @@ private:
     // The five fields for a loaded file: its name and size in KB, and a status.
     void ShowFileFields(const std::string& fileName, int32_t kilobytes, const char* status);
     void StartupDiscCheck();
-    RunFlags Flags() const;
     void RecomputeDriveFlags();
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
     int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,

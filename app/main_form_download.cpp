@@ -7,14 +7,6 @@ namespace quillan {
 
 using toolkit::BoxIcon;
 
-RunFlags TMainForm::Flags() const {
-    RunFlags flags;
-    flags.testMode = testMode;
-    flags.liveMode = liveMode;
-    flags.ntPlatform = ntPlatform;
-    return flags;
-}
-
 void TMainForm::ToolButton2Click() {
     // A download runs already: the automatic start's timer may fire while
     // the boot-block update lets messages through.
@@ -26,10 +18,10 @@ void TMainForm::ToolButton2Click() {
         ShowBox("DRIVE NOT FOUND!!", kMessageCaption, BoxIcon::Error, true, true);
         return;
     }
-    StartDownload(*this, Flags(), SelectedDevice());
+    StartDownload(*this, runModes, SelectedDevice());
 }
 
-void TMainForm::Timer1Timer() { ProgressTick(*this, Flags()); }
+void TMainForm::Timer1Timer() { ProgressTick(*this, runModes); }
 
 void TMainForm::Show(const Notice& notice) {
     ShowBox(notice.text, notice.caption.c_str(), notice.errorIcon ? BoxIcon::Error : BoxIcon::None,

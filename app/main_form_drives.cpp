@@ -27,17 +27,17 @@ void TMainForm::FillDriveList() {
 
 void TMainForm::RecomputeDriveFlags() {
     // The last INQUIRY reply QueryDriveIdentity received is still in the buffer.
-    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
-    K300ComDrive = IsK300ComDrive(CommandData);
+    driveFlags.BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+    driveFlags.K300ComDrive = IsK300ComDrive(CommandData);
 }
 
 void TMainForm::StartupSelection() {
     if (driveListCount == 0) return;
     selectedDrive = 0;
     ComboBox1.SetItemIndex(0);
-    K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
+    driveFlags.K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
     QueryDriveIdentity(SelectedDevice());
-    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+    driveFlags.BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
 }
 
 void TMainForm::MatchStartupFile() {

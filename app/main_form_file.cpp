@@ -32,8 +32,7 @@ void TMainForm::ToolButton1Click() {
 }
 
 void TMainForm::CheckOpenedFile(const std::string& displayName) {
-    const DriveFlags flags{BootFirmwareDrive, K300ComDrive};
-    const OpenVerdict verdict = CheckOpenedFileRules(DriveIdentity, flags, FirmwareImage, noCheckMode);
+    const OpenVerdict verdict = CheckOpenedFileRules(DriveIdentity, driveFlags, FirmwareImage, runModes.noCheckMode);
     if (verdict != OpenVerdict::Accept) {
         ShowBox(RefusalText(verdict), kMessageCaption, BoxIcon::Error, false, true);
     }

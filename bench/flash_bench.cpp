@@ -110,7 +110,7 @@ int MeasureOne(const std::string& path, bool keepData) {
     for (int round = 0; round < rounds; ++round) {
         drive = aspi.AddDrive(0, 0, settings);  // a fresh log each round
         const auto start = Clock::now();
-        StartDownload(window, RunFlags{}, 0);
+        StartDownload(window, RunModes{}, 0);
         host.RunWorker();
         flash.push_back(std::chrono::duration<double>(Clock::now() - start).count());
         read.push_back(ReadSeconds(path));

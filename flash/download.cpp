@@ -37,7 +37,7 @@ FirmwareFile downloadFile;
 // of its own; the worker is handed it as its argument.
 struct WorkerContext {
     DownloadWindow* window = nullptr;
-    RunFlags flags;
+    RunModes flags;
     uint8_t device = 0;
 };
 WorkerContext theWorkerContext;
@@ -82,7 +82,7 @@ int DmaCheck(DownloadWindow& window, uint8_t device) {
     return outcome;
 }
 
-int PreChecks(DownloadWindow& window, RunFlags flags, uint8_t device) {
+int PreChecks(DownloadWindow& window, RunModes flags, uint8_t device) {
     int outcome = kProceed;
     const bool xn870 = std::memcmp(DriveIdentity.driveModel, kXn870Model, 24) == 0;
     if (xn870 && flags.ntPlatform) outcome = DmaCheck(window, device);
@@ -91,7 +91,7 @@ int PreChecks(DownloadWindow& window, RunFlags flags, uint8_t device) {
     return outcome;
 }
 
-void ReportPreCheckFailure(DownloadWindow& window, RunFlags flags, uint8_t device, int outcome) {
+void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t device, int outcome) {
     const bool pioWording = std::memcmp(DriveIdentity.driveCode, "GNE", 3) == 0 ||
                             std::memcmp(DriveIdentity.driveCode, "YNE", 3) == 0;
     if (outcome == kDmaMode) {
@@ -128,7 +128,7 @@ void Worker(void* argument) {
     const WorkerContext& context = *static_cast<const WorkerContext*>(argument);
     DownloadWindow& window = *context.window;
     const uint8_t device = context.device;
-    const RunFlags& flags = context.flags;
+    const RunModes& flags = context.flags;
     uint8_t status;
     if (FirmwareImage.Marked) {
         PutFlashPageHeader(kPageBlock, 0x0000, kPageListShort);
@@ -158,7 +158,7 @@ void Worker(void* argument) {
 
 // False when no thread could be created: the final command was not sent,
 // and the bar must not run for it.
-bool StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
+bool StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
     theWorkerContext = WorkerContext{&window, flags, device};
     BusyFlag = 1;
     if (CurrentHost().StartWorker(Worker, &theWorkerContext)) return true;
@@ -168,7 +168,7 @@ bool StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
 
 // Each returns the status of the last command sent (1 when none was sent),
 // or 0 when the file could not give a whole piece or the worker not start.
-uint8_t SingleCommandDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+uint8_t SingleCommandDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
     FirmwareImage.ChunkKb = 60;
     const uint32_t length = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
     // The file's first 4 KB are read and then overwritten: they are not sent.
@@ -211,7 +211,7 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
     return kStatusGood;
 }
 
-uint8_t FlashPageDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+uint8_t FlashPageDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
     if (FirmwareImage.Trimmed && BootBlockUpdate(window, device, file) != kStatusGood) return 0;
     if (std::fseek(file, 0, SEEK_SET) != 0) return 0;
     PutFlashPageHeader(kPageIdentify, 0x0000, kPageListShort);
@@ -232,7 +232,7 @@ uint8_t FlashPageDownload(DownloadWindow& window, RunFlags flags, uint8_t device
     return StartWorker(window, flags, device) ? kStatusGood : 0;
 }
 
-uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+uint8_t ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
     const uint32_t chunk = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
     uint8_t last = kStatusGood;
     for (int32_t piece = 0; piece <= FirmwareImage.ChunkCount - 2; ++piece) {
@@ -254,7 +254,7 @@ uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, 
 
 }  // namespace
 
-void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
+void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     const int outcome = PreChecks(window, flags, device);
     if (outcome != kProceed) {
         ReportPreCheckFailure(window, flags, device, outcome);
@@ -305,7 +305,7 @@ int32_t ExpectedTicks(int32_t size) {
     return ticks == 0 ? 1 : ticks;
 }
 
-void ProgressTick(DownloadWindow& window, RunFlags flags) {
+void ProgressTick(DownloadWindow& window, RunModes flags) {
     if (window.Progress() < 100) {
         const int32_t position = TickCounter * 100 / ExpectedTicks(FirmwareImage.Size);
         window.SetProgress(position > 100 ? 100 : position);

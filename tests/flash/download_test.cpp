@@ -591,7 +591,7 @@ TEST_F(Download, TestRunEndsByClosingTheWindow) {
 
 TEST_F(Download, NtFamilyRestartsThroughThePrivilege) {
     Prepare(testing::ChunkedFile(Info(), 2, 16));
-    RunFlags flags;
+    RunModes flags;
     flags.ntPlatform = true;
     StartDownload(*form, flags, 0);
     host.RunWorker();
@@ -789,7 +789,7 @@ TEST_F(Download, PreCheckMatrix) {
             host.keys[portKey] = {};
             if (!c.dma.empty()) host.keys[portKey]["DMAEnabled"] = c.dma;
         }
-        RunFlags flags;
+        RunModes flags;
         flags.ntPlatform = true;
         flags.liveMode = true;
         ShrinkFile(100);  // a start that gets past the checks finds the file changed

@@ -84,7 +84,7 @@ TEST(Win32Host, DmaCheckReadsTheVolatileKey) {
     char folder[MAX_PATH];
     GetTempPathA(sizeof(folder), folder);
     LiveResultPath = std::string(folder) + "QUILLAN-DMA.TMP";
-    RunFlags flags;
+    RunModes flags;
     flags.ntPlatform = true;
     flags.liveMode = true;
 
