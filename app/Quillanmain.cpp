@@ -67,16 +67,15 @@ TMainForm::TMainForm(toolkit::Backend& backend)
     WireSkin();
 }
 
-int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon icon,
-                       bool systemModal, bool owned) {
+void TMainForm::Show(const Notice& notice) {
     const DialogShowing showing(dialogsOpen_);
     toolkit::MessageBoxRequest request;
-    request.text = text;
-    request.caption = caption;
-    request.icon = icon;
-    request.systemModal = systemModal;
-    request.owned = owned;
-    return backend_.ShowMessage(request);
+    request.text = notice.text;
+    request.caption = notice.caption;
+    request.icon = notice.errorIcon ? BoxIcon::Error : BoxIcon::None;
+    request.systemModal = notice.systemModal;
+    request.owned = notice.owned;
+    backend_.ShowMessage(request);
 }
 
 bool TMainForm::DialogOpen() const {
@@ -107,7 +106,7 @@ void TMainForm::ApplyCommandLine() {
     if (mode.noCheckMode) {
         runModes.noCheckMode = true;
         // Shown before the main window exists, so it has no owner.
-        ShowBox("-Nocheck Use!!", kMessageCaption, BoxIcon::None, true, false);
+        Show(Notice::Plain("-Nocheck Use!!").Unowned());
     }
     if (mode.liveMode) runModes.liveMode = true;
 }
@@ -144,7 +143,7 @@ void TMainForm::VersionTest() {
 void TMainForm::DiscoverDrives() {
     if (FindDrives() == 0) {
         // Still during creation: the box comes before the window, unowned.
-        ShowBox("DRIVE NOT FOUND!!", kMessageCaption, BoxIcon::Error, true, false);
+        Show(Notice::Error("DRIVE NOT FOUND!!").Unowned());
     }
 }
 
@@ -153,7 +152,7 @@ void TMainForm::StartupLoad() {
     StartupSelection();
     if (FirmwareImage.StartupReady) {
         if (!ReadFirmwareFile(FirmwareImage.Path, [this](const std::string& text) {
-                ShowBox(text, kMessageCaption, BoxIcon::Error, true, true);
+                Show(Notice::Error(text));
             })) {
             FirmwareImage.StartupReady = false;
         } else {
@@ -172,7 +171,7 @@ void TMainForm::StartupDiscCheck() {
     // The file stays loaded; only the automatic start is given up.
     FirmwareImage.StartupReady = false;
     SendEject(SelectedDevice());
-    ShowBox("Remove the Disc in the Drive !!", kMessageCaption, BoxIcon::Error, true, true);
+    Show(Notice::Error("Remove the Disc in the Drive !!"));
 }
 
 void TMainForm::FormShow() {

@@ -16,9 +16,6 @@
 
 namespace quillan {
 
-// The caption of the program's message boxes.
-inline constexpr char kMessageCaption[] = "MESSAGE";
-
 class TAboutForm;
 
 class TMainForm : public DownloadWindow, private SkinButtons::Painter {
@@ -120,8 +117,6 @@ private:
     void StartupDiscCheck();
     void RecomputeDriveFlags();
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
-    int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,
-                bool systemModal, bool owned);
     // The user's input reaches `handler` only while no download holds the window.
     void OnInput(void (TMainForm::*handler)());
     // A dialog or message box of the program is open (the worker's too).

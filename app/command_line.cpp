@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "drive/ascii_upper.h"
+#include "platform/ascii_upper.h"
 
 namespace quillan {
 

@@ -98,7 +98,7 @@ void TMainForm::ComboBox1Change() {
     DriveIdentity.driveModel[24] = '\0';
     std::memcpy(DriveIdentity.driveRevision, item.data() + 24, 4);
     DriveIdentity.driveRevision[4] = '\0';
-    ShowBox(DriveIdentity.driveModel, "Change Drive", BoxIcon::None, true, true);
+    Show(Notice::Plain(DriveIdentity.driveModel).Caption("Change Drive"));
     QueryDriveIdentity(SelectedDevice());
     RecomputeDriveFlags();
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "drive/ascii_upper.h"
+#include "platform/ascii_upper.h"
 #include "firmware/firmware_file.h"
 #include "state/program_state.h"
 

@@ -42,11 +42,23 @@ struct WorkerContext {
 };
 WorkerContext theWorkerContext;
 
-void ShowError(DownloadWindow& window, const char* text) {
-    Notice notice;
-    notice.text = text;
-    window.Show(notice);
-}
+void ShowError(DownloadWindow& window, const char* text) { window.Show(Notice::Error(text)); }
+
+// How sending the pieces from the window's thread ended. All but the first
+// end the download with "Flash Cmd Fail!!".
+enum class PiecesSent {
+    WorkerHasTheLast,   // every piece but the last went out; the worker sends it
+    CommandRefused,     // the drive did not take a piece
+    FileShort,          // the file could not give a whole piece
+    WorkerNotStarted,   // no thread for the final command
+};
+
+// The boot-block update before a flash-page download of a trimmed file.
+enum class BootBlockUpdated {
+    Done,      // every piece went out (the drive may refuse those past its boot block)
+    LeftOut,   // the drive refused to begin it: the main image goes on alone
+    FileShort,
+};
 
 // DMA transfer mode check of the XN-870 on the NT family, from the SCSI
 // port's "DMAEnabled" bits.
@@ -140,59 +152,55 @@ void Worker(void* argument) {
     Host& host = CurrentHost();
     host.RestoreCursor();
     host.ReleaseMouse();
-    Notice end;
-    if (status == kStatusGood) {
+    const bool flashed = status == kStatusGood;
+    if (flashed) {
         WriteResultLine("COMPLETE\n", flags.liveMode, flags.testMode);
         window.SetProgress(100);
         window.SetStatus("Ok");
-        end.text = kDownloadOk;
-        end.errorIcon = false;
     } else {
         WriteResultLine("FAIL0\n", flags.liveMode, flags.testMode);
         window.SetStatus("Fail");
-        end.text = kDownloadFail;
     }
+    const Notice end = flashed ? Notice::Plain(kDownloadOk) : Notice::Error(kDownloadFail);
     if (!flags.testMode) window.Show(end);
     BusyFlag = 0;
 }
 
-// False when no thread could be created: the final command was not sent,
-// and the bar must not run for it.
-bool StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
+// When no thread can be created the final command is not sent, and the bar
+// must not run for it.
+PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
     theWorkerContext = WorkerContext{&window, flags, device};
     BusyFlag = 1;
-    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) return true;
+    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) return PiecesSent::WorkerHasTheLast;
     window.SetProgressTimer(false);
-    return false;
+    return PiecesSent::WorkerNotStarted;
 }
 
-// Each returns the status of the last command sent (1 when none was sent),
-// or 0 when the file could not give a whole piece or the worker not start.
-uint8_t SingleCommandDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
+PiecesSent SingleCommandDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
     FirmwareImage.ChunkKb = 60;
     const uint32_t length = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
     // The file's first 4 KB are read and then overwritten: they are not sent.
-    if (!ReadPiece(file, CommandData, kSingleCommandSkip)) return 0;
+    if (!ReadPiece(file, CommandData, kSingleCommandSkip)) return PiecesSent::FileShort;
     window.SetProgressTimer(true);
     if (!ReadPiece(file, CommandData, length)) {
         window.SetProgressTimer(false);
-        return 0;
+        return PiecesSent::FileShort;
     }
     FlashDownloadTemplate[5] = 0x01;
     FlashDownloadTemplate[9] = 0xF0;
-    return StartWorker(window, flags, device) ? kStatusGood : 0;
+    return StartWorker(window, flags, device);
 }
 
-uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
+BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
     PutFlashPageHeader(kPageBootBegin, 0x0000, kPageListShort);
-    if (SendFlashPage(device, kPageListShort) != kStatusGood) return kStatusGood;
+    if (SendFlashPage(device, kPageListShort) != kStatusGood) return BootBlockUpdated::LeftOut;
     PutFlashPageHeader(kPageBootErase, 0x0000, kPageListShort);
     SendFlashPage(device, kPageListShort);
     PutFlashPageHeader(kPageBootSelect, 0x0080, kPageListShort);
     SendFlashPage(device, kPageListShort);
 
     // The boot block is the file's last 64 KB, right after the main image.
-    if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return 0;
+    if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return BootBlockUpdated::FileShort;
     for (uint32_t i = 0; i < kBootPieces; ++i) {
         // The whole header, every time: a refused piece leaves its sense key
         // in byte 2, the high byte of the page length.
@@ -200,7 +208,7 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
         PutFlashPageHeader(kPageBootPiece, static_cast<uint16_t>(address), kPageListBootPiece);
         CommandData[8] = 0x00;
         CommandData[9] = 0x40;
-        if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return 0;
+        if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return BootBlockUpdated::FileShort;
         CommandData[74] = 0;
         CommandData[75] = 0;
         SendFlashPage(device, kPageListBootPiece);
@@ -208,48 +216,48 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
         window.PaintNow();
         window.ProcessMessages();
     }
-    return kStatusGood;
+    return BootBlockUpdated::Done;
 }
 
-uint8_t FlashPageDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
-    if (FirmwareImage.Trimmed && BootBlockUpdate(window, device, file) != kStatusGood) return 0;
-    if (std::fseek(file, 0, SEEK_SET) != 0) return 0;
+PiecesSent FlashPageDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
+    if (FirmwareImage.Trimmed && BootBlockUpdate(window, device, file) == BootBlockUpdated::FileShort)
+        return PiecesSent::FileShort;
+    if (std::fseek(file, 0, SEEK_SET) != 0) return PiecesSent::FileShort;
     PutFlashPageHeader(kPageIdentify, 0x0000, kPageListShort);
     SendFlashPage(device, kPageListShort);
     SendReceiveDiagnosticResults(device);
     PutFlashPageHeader(kPagePrepare, 0xFF00, kPageListShort);
-    uint8_t last = SendFlashPage(device, kPageListShort);
     // The first block goes out whatever 0xF0 answered; a block decides.
+    bool taken = SendFlashPage(device, kPageListShort) == kStatusGood;
     for (int32_t block = 1; block <= FirmwareImage.ChunkCount; ++block) {
         PutFlashPageHeader(kPageBlock, 0x0000, kPageListBlock);
-        if (!ReadPiece(file, CommandData + 8, kBlockBytes)) return 0;
+        if (!ReadPiece(file, CommandData + 8, kBlockBytes)) return PiecesSent::FileShort;
         CommandData[6] = static_cast<uint8_t>(block);
-        last = SendFlashPage(device, kPageListBlock);
-        if (last != kStatusGood) return last;
+        taken = SendFlashPage(device, kPageListBlock) == kStatusGood;
+        if (!taken) return PiecesSent::CommandRefused;
     }
-    if (last != kStatusGood) return last;
+    if (!taken) return PiecesSent::CommandRefused;
     window.SetProgressTimer(true);
-    return StartWorker(window, flags, device) ? kStatusGood : 0;
+    return StartWorker(window, flags, device);
 }
 
-uint8_t ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
+PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
     const uint32_t chunk = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
-    uint8_t last = kStatusGood;
     for (int32_t piece = 0; piece <= FirmwareImage.ChunkCount - 2; ++piece) {
-        if (!ReadPiece(file, CommandData, chunk)) return 0;
-        last = SendFlashDownload(device, piece == 0 ? 0x00 : 0xFF, 0x00, chunk);
-        if (last != kStatusGood) return last;
+        if (!ReadPiece(file, CommandData, chunk)) return PiecesSent::FileShort;
+        if (SendFlashDownload(device, piece == 0 ? 0x00 : 0xFF, 0x00, chunk) != kStatusGood)
+            return PiecesSent::CommandRefused;
     }
     window.SetProgressTimer(true);
     const uint32_t rest = static_cast<uint32_t>(FirmwareImage.Size) -
                           static_cast<uint32_t>(FirmwareImage.ChunkCount - 1) * chunk;
     if (rest > kCommandDataSize || !ReadPiece(file, CommandData, rest)) {
         window.SetProgressTimer(false);
-        return 0;
+        return PiecesSent::FileShort;
     }
     FlashDownloadTemplate[5] = LastChunkKb(FirmwareImage.Size, FirmwareImage.ChunkKb, FirmwareImage.ChunkCount);
     FlashDownloadTemplate[9] = 0x00;
-    return StartWorker(window, flags, device) ? kStatusGood : 0;
+    return StartWorker(window, flags, device);
 }
 
 }  // namespace
@@ -282,15 +290,15 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     host.ShowHourglass();
     host.TerminateProcessByName("directcd.exe");
 
-    uint8_t last;
+    PiecesSent sent;
     if (FirmwareImage.SingleCommand)
-        last = SingleCommandDownload(window, flags, device, file);
+        sent = SingleCommandDownload(window, flags, device, file);
     else if (FirmwareImage.Marked)
-        last = FlashPageDownload(window, flags, device, file);
+        sent = FlashPageDownload(window, flags, device, file);
     else
-        last = ChunkedDownload(window, flags, device, file);
+        sent = ChunkedDownload(window, flags, device, file);
 
-    if (last != kStatusGood) {
+    if (sent != PiecesSent::WorkerHasTheLast) {
         ShowError(window, "Flash Cmd Fail!!");
         host.ReleaseMouse();
         // Idle again: the hourglass would say otherwise.
