@@ -6,7 +6,7 @@
 #include "app/command_line.h"
 #include "drive/command_set.h"
 #include "drive/discovery.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
 #include "platform/host.h"
@@ -68,16 +68,15 @@ TMainForm::TMainForm(toolkit::Backend& backend)
     WireSkin();
 }
 
-int TMainForm::ShowBox(const std::string& text, const char* caption, BoxIcon icon,
-                       bool systemModal, bool owned) {
+void TMainForm::Show(const Notice& notice) {
     const DialogShowing showing(dialogsOpen_);
     toolkit::MessageBoxRequest request;
-    request.text = text;
-    request.caption = caption;
-    request.icon = icon;
-    request.systemModal = systemModal;
-    request.owned = owned;
-    return backend_.ShowMessage(request);
+    request.text = notice.text;
+    request.caption = notice.caption;
+    request.icon = notice.errorIcon ? BoxIcon::Error : BoxIcon::None;
+    request.systemModal = notice.systemModal;
+    request.owned = notice.owned;
+    backend_.ShowMessage(request);
 }
 
 bool TMainForm::DialogOpen() const {
@@ -100,17 +99,17 @@ void TMainForm::FormCreate() {
 
 void TMainForm::ApplyCommandLine() {
     const char* commandLine = CurrentHost().CommandLine();
-    const RunMode mode = RunModeFromWord(CommandLineWord(commandLine, 1));
+    const RunModes mode = RunModesFromWord(CommandLineWord(commandLine, 1));
     if (mode.testMode) {
-        testMode = true;
+        runModes.testMode = true;
         FirmwareImage.Path = kTestFolder + CommandLineWord(commandLine, 2);
     }
     if (mode.noCheckMode) {
-        noCheckMode = true;
+        runModes.noCheckMode = true;
         // Shown before the main window exists, so it has no owner.
-        ShowBox("-Nocheck Use!!", kMessageCaption, BoxIcon::None, true, false);
+        Show(Notice::Plain("-Nocheck Use!!").Unowned());
     }
-    if (mode.liveMode) liveMode = true;
+    if (mode.liveMode) runModes.liveMode = true;
 }
 
 void TMainForm::ShapeWindow() {
@@ -137,14 +136,14 @@ void TMainForm::ProbeDefaultFile() {
 }
 
 void TMainForm::VersionTest() {
-    ntPlatform = CurrentHost().PlatformId() == kPlatformWin32Nt;
-    if (ntPlatform) ScanPortPositions();
+    runModes.ntPlatform = CurrentHost().PlatformId() == kPlatformWin32Nt;
+    if (runModes.ntPlatform) ScanPortPositions();
 }
 
 void TMainForm::DiscoverDrives() {
     if (FindDrives() == 0) {
         // Still during creation: the box comes before the window, unowned.
-        ShowBox("DRIVE NOT FOUND!!", kMessageCaption, BoxIcon::Error, true, false);
+        Show(Notice::Error("DRIVE NOT FOUND!!").Unowned());
     }
 }
 
@@ -153,7 +152,7 @@ void TMainForm::StartupLoad() {
     StartupSelection();
     if (FirmwareImage.StartupReady) {
         if (!ReadFirmwareFile(FirmwareImage.Path, [this](const std::string& text) {
-                ShowBox(text, kMessageCaption, BoxIcon::Error, true, true);
+                Show(Notice::Error(text));
             })) {
             FirmwareImage.StartupReady = false;
         } else {
@@ -164,15 +163,15 @@ void TMainForm::StartupLoad() {
         FirmwareImage.Path.clear();
     }
     // No automatic download in this run: tell the calling script now.
-    if (!FirmwareImage.StartupReady) WriteResultLine("FAIL0\n", liveMode, testMode);
+    if (!FirmwareImage.StartupReady) WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);
 }
 
 void TMainForm::StartupDiscCheck() {
-    if (!CheckDiscLoaded(SelectedDevice()) || testMode) return;
+    if (!CheckDiscLoaded(SelectedDevice()) || runModes.testMode) return;
     // The file stays loaded; only the automatic start is given up.
     FirmwareImage.StartupReady = false;
     SendEject(SelectedDevice());
-    ShowBox("Remove the Disc in the Drive !!", kMessageCaption, BoxIcon::Error, true, true);
+    Show(Notice::Error("Remove the Disc in the Drive !!"));
 }
 
 void TMainForm::FormShow() {
@@ -189,7 +188,7 @@ void TMainForm::Timer3Timer() {
     if (userInputHeld_) return;
     if (fileOpenedByHand_) {
         // No automatic download in this run: tell the calling script.
-        WriteResultLine("FAIL0\n", liveMode, testMode);
+        WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);
         return;
     }
     ToolButton2Click();

@@ -10,13 +10,11 @@
 #include "app/toolkit/backend.h"
 #include "app/skin_buttons.h"
 #include "app/toolkit/controls.h"
+#include "firmware/compatibility.h"
 #include "flash/download.h"
 #include "flash/download_window.h"
 
 namespace quillan {
-
-// The caption of the program's message boxes.
-inline constexpr char kMessageCaption[] = "MESSAGE";
 
 class TAboutForm;
 
@@ -77,17 +75,13 @@ public:
     void CloseMainWindow() override;
 
     // Run-mode flags, fixed after FormCreate has read the command line.
-    bool testMode = false;
-    bool noCheckMode = false;
-    bool liveMode = false;
-    bool ntPlatform = false;
+    RunModes runModes;
 
     uint8_t selectedDrive = 0;
     uint8_t driveListCount = 0;
     uint8_t listToDevice[26] = {};
     // Derived from the selected drive each time the selection changes.
-    bool BootFirmwareDrive = false;
-    bool K300ComDrive = false;
+    DriveFlags driveFlags;
     bool autoStartScheduled = false;
 
     // Declared in drawing order: the background first, the buttons on top.
@@ -123,11 +117,8 @@ private:
     // The five fields for a loaded file: its name and size in KB, and a status.
     void ShowFileFields(const std::string& fileName, int32_t kilobytes, const char* status);
     void StartupDiscCheck();
-    RunFlags Flags() const;
     void RecomputeDriveFlags();
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
-    int ShowBox(const std::string& text, const char* caption, toolkit::BoxIcon icon,
-                bool systemModal, bool owned);
     // The user's input reaches `handler` only while no download holds the window.
     void OnInput(void (TMainForm::*handler)());
     // A dialog or message box of the program is open (the worker's too).

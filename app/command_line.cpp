@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "drive/ascii_upper.h"
+#include "platform/ascii_upper.h"
 
 namespace quillan {
 
@@ -25,8 +25,8 @@ std::string CommandLineWord(const char* commandLine, int n) {
     return std::string();
 }
 
-RunMode RunModeFromWord(const std::string& word1) {
-    RunMode mode;
+RunModes RunModesFromWord(const std::string& word1) {
+    RunModes mode;
     if (word1 == "-TEST") mode.testMode = true;
     if (word1 == "-NOCHECK") mode.noCheckMode = true;
     if (word1 == "-LIVE") mode.liveMode = true;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "state/run_modes.h"
+
 namespace quillan {
 
 constexpr size_t kCommandLineBufferSize = 1000;
@@ -14,13 +16,8 @@ constexpr size_t kCommandLineBufferSize = 1000;
 // long, is read past it.
 std::string CommandLineWord(const char* commandLine, int n);
 
-struct RunMode {
-    bool testMode = false;
-    bool noCheckMode = false;
-    bool liveMode = false;
-};
-
-// Only word 1 counts; each option is compared on its own.
-RunMode RunModeFromWord(const std::string& word1);
+// Only word 1 counts; each option is compared on its own. The platform
+// family is not the command line's to say: ntPlatform stays clear.
+RunModes RunModesFromWord(const std::string& word1);
 
 }  // namespace quillan

@@ -5,15 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "app/decoded_picture.h"
 
 namespace quillan {
-
-struct DecodedPicture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> rgb;  // width * 3 bytes per row, top row first
-};
 
 // Returns false, with `picture` emptied, for anything libjpeg reports as an
 // error or a warning (a truncated file "decodes" with a warning).

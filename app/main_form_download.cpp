@@ -7,14 +7,6 @@ namespace quillan {
 
 using toolkit::BoxIcon;
 
-RunFlags TMainForm::Flags() const {
-    RunFlags flags;
-    flags.testMode = testMode;
-    flags.liveMode = liveMode;
-    flags.ntPlatform = ntPlatform;
-    return flags;
-}
-
 void TMainForm::ToolButton2Click() {
     // A download runs already: the automatic start's timer may fire while
     // the boot-block update lets messages through.
@@ -23,18 +15,13 @@ void TMainForm::ToolButton2Click() {
     // device table would be whatever answers first, perhaps not an optical
     // drive at all. (A file can still be accepted then, under -NOCHECK.)
     if (driveListCount == 0) {
-        ShowBox("DRIVE NOT FOUND!!", kMessageCaption, BoxIcon::Error, true, true);
+        Show(Notice::Error("DRIVE NOT FOUND!!"));
         return;
     }
-    StartDownload(*this, Flags(), SelectedDevice());
+    StartDownload(*this, runModes, SelectedDevice());
 }
 
-void TMainForm::Timer1Timer() { ProgressTick(*this, Flags()); }
-
-void TMainForm::Show(const Notice& notice) {
-    ShowBox(notice.text, notice.caption.c_str(), notice.errorIcon ? BoxIcon::Error : BoxIcon::None,
-            notice.systemModal, notice.owned);
-}
+void TMainForm::Timer1Timer() { ProgressTick(*this, runModes); }
 
 void TMainForm::SetStatus(const std::string& text) { StaticText5.SetText(text); }
 

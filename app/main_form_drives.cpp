@@ -5,10 +5,9 @@
 #include <cstring>
 
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
 #include "firmware/compatibility.h"
-#include "firmware/firmware_image.h"
 
 namespace quillan {
 
@@ -28,17 +27,17 @@ void TMainForm::FillDriveList() {
 
 void TMainForm::RecomputeDriveFlags() {
     // The last INQUIRY reply QueryDriveIdentity received is still in the buffer.
-    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
-    K300ComDrive = IsK300ComDrive(CommandData);
+    driveFlags.BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+    driveFlags.K300ComDrive = IsK300ComDrive(CommandData);
 }
 
 void TMainForm::StartupSelection() {
     if (driveListCount == 0) return;
     selectedDrive = 0;
     ComboBox1.SetItemIndex(0);
-    K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
+    driveFlags.K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
     QueryDriveIdentity(SelectedDevice());
-    BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
+    driveFlags.BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
 }
 
 void TMainForm::MatchStartupFile() {
@@ -99,7 +98,7 @@ void TMainForm::ComboBox1Change() {
     DriveIdentity.driveModel[24] = '\0';
     std::memcpy(DriveIdentity.driveRevision, item.data() + 24, 4);
     DriveIdentity.driveRevision[4] = '\0';
-    ShowBox(DriveIdentity.driveModel, "Change Drive", BoxIcon::None, true, true);
+    Show(Notice::Plain(DriveIdentity.driveModel).Caption("Change Drive"));
     QueryDriveIdentity(SelectedDevice());
     RecomputeDriveFlags();
 }

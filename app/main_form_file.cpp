@@ -1,9 +1,9 @@
 // TMainForm: opening a firmware file by hand, its checks, and F9.
 #include "app/Quillanmain.h"
 
-#include "drive/ascii_upper.h"
+#include "platform/ascii_upper.h"
 #include "firmware/compatibility.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 
 namespace quillan {
@@ -25,17 +25,16 @@ void TMainForm::ToolButton1Click() {
     UpperCaseAscii(displayName);
     FirmwareImage.Path = chosen;
     if (!ReadFirmwareFile(FirmwareImage.Path, [this](const std::string& text) {
-            ShowBox(text, kMessageCaption, BoxIcon::Error, true, true);
+            Show(Notice::Error(text));
         }))
         return;
     CheckOpenedFile(displayName);
 }
 
 void TMainForm::CheckOpenedFile(const std::string& displayName) {
-    const DriveFlags flags{BootFirmwareDrive, K300ComDrive};
-    const OpenVerdict verdict = CheckOpenedFileRules(DriveIdentity, flags, FirmwareImage, noCheckMode);
+    const OpenVerdict verdict = CheckOpenedFileRules(DriveIdentity, driveFlags, FirmwareImage, runModes.noCheckMode);
     if (verdict != OpenVerdict::Accept) {
-        ShowBox(RefusalText(verdict), kMessageCaption, BoxIcon::Error, false, true);
+        Show(Notice::Error(RefusalText(verdict)).NotSystemModal());
     }
     if (verdict != OpenVerdict::Accept && verdict != OpenVerdict::AcceptOlderThanDrive) {
         ResetFileFields();
@@ -50,8 +49,7 @@ void TMainForm::CheckOpenedFile(const std::string& displayName) {
 void TMainForm::FormKeyDown(uint16_t key) {
     constexpr uint16_t kF9 = 0x78;
     if (key != kF9 || FirmwareImage.Size == 0) return;
-    ShowBox(DownloadInfoText(FirmwareImage.ChunkKb, FirmwareImage.ChunkCount), kMessageCaption,
-            BoxIcon::None, true, true);
+    Show(Notice::Plain(DownloadInfoText(FirmwareImage.ChunkKb, FirmwareImage.ChunkCount)));
 }
 
 }  // namespace quillan

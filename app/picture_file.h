@@ -3,9 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "app/jpeg_decoder.h"
+#include "app/decoded_picture.h"
 
 namespace quillan {
 

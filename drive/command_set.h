@@ -6,21 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "drive/drive_identity.h"
+#include "state/program_state.h"
+
 namespace quillan {
 
-constexpr uint32_t kCommandDataSize = 65536;
 constexpr uint32_t kInquiryReplyLength = 96;
 
-// The one buffer through which every command (but discovery's probe) sends or
-// receives its data, and the templates whose variable bytes are set per send.
-extern uint8_t CommandData[kCommandDataSize];
-extern uint8_t InquiryTemplate[12];
-extern uint8_t TestUnitReadyTemplate[12];
-extern uint8_t StartStopUnitTemplate[12];
-extern uint8_t SendDiagnosticTemplate[12];
-extern uint8_t ReceiveDiagnosticTemplate[12];
-extern uint8_t FlashDownloadTemplate[12];
-extern uint8_t ReadDriveCodeTemplate[12];
+// CommandData, the one buffer through which every command (but discovery's
+// probe) sends or receives its data, and the templates whose variable bytes
+// are set per send, belong to the program's state (state/program_state.h).
 
 // Flash page functions (byte 5 of the page).
 constexpr uint8_t kPageIdentify = 0x40;
@@ -54,15 +49,6 @@ uint8_t SendReceiveDiagnosticResults(uint8_t device);
 // FLASH DOWNLOAD with byte 5 (chunk marker) and byte 9 set here.
 uint8_t SendFlashDownload(uint8_t device, uint8_t marker, uint8_t mode, uint32_t transferLength);
 uint8_t SendReadDriveCode(uint8_t device);
-
-struct DriveIdentityRecord {
-    char driveModel[25];
-    char driveRevision[5];
-    char driveCode[4];
-    bool codeReadDirectly;
-};
-
-extern DriveIdentityRecord DriveIdentity;
 
 // Reads model, revision and drive code of a device into DriveIdentity.
 // Always returns 1: a drive that does not answer is described by what it sent.

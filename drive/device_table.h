@@ -17,15 +17,11 @@ struct DeviceTable {
     uint8_t driveCount;
 };
 
-extern DeviceTable TheDeviceTable;
-
 // SCSI port positions (port x 2 + target, 0..3) that have a device-map key
 // with a "DeviceName" value; entry k belongs to drive index k.
 struct PortPositionList {
     int32_t positions[4];
     int32_t count;
 };
-
-extern PortPositionList PortPositions;
 
 }  // namespace quillan

@@ -3,14 +3,12 @@
 #include <cstring>
 
 #include "drive/aspi_entry_points.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
 #include "platform/host.h"
 
 namespace quillan {
 
-DeviceTable TheDeviceTable = {};
-PortPositionList PortPositions = {};
 
 namespace {
 

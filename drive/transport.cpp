@@ -3,11 +3,10 @@
 #include <cstring>
 
 #include "drive/aspi_entry_points.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 
 namespace quillan {
 
-int TransportSelector = 0;
 
 uint8_t AspiExecute(uint8_t hostAdapter, uint8_t target, const uint8_t* cdb, uint8_t cdbLength,
                     uint8_t* data, uint32_t transferLength, uint8_t direction) {

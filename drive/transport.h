@@ -14,8 +14,8 @@ constexpr uint8_t kDataOut = 1;
 constexpr uint8_t kStatusGood = 1;
 constexpr uint8_t kStatusCheckCondition = 4;
 
-// 1 = pass-through, 0 = ASPI. Chosen once by discovery.
-extern int TransportSelector;
+// TransportSelector (state/program_state.h): 1 = pass-through, 0 = ASPI.
+// Chosen once by discovery.
 
 // Returns the request's final SRB_Status. On SS_ERR sense bytes 2, 12 and 13
 // land in the same bytes of `data`; nothing else of `data` is written.

@@ -47,13 +47,13 @@ bool DriveRevisionNewer(const DriveIdentityRecord& drive, const FirmwareImageRec
 
 OpenVerdict CheckOpenedFileRules(const DriveIdentityRecord& drive, DriveFlags flags,
                                  const FirmwareImageRecord& file, bool noCheckMode) {
-    if (!file.Marked && flags.k300ComDrive && std::memcmp(file.Revision, "K301", 4) != 0)
+    if (!file.Marked && flags.K300ComDrive && std::memcmp(file.Revision, "K301", 4) != 0)
         return OpenVerdict::RefuseNeedsK301;
     if (!noCheckMode && std::memcmp(drive.driveModel, file.Model, 24) != 0) return OpenVerdict::RefuseModel;
-    if (!noCheckMode && file.CodeCheck == 4 && !flags.bootFirmwareDrive &&
+    if (!noCheckMode && file.CodeCheck == 4 && !flags.BootFirmwareDrive &&
         std::memcmp(drive.driveCode, file.Code, 3) != 0)
         return OpenVerdict::RefuseCode;
-    if (!flags.bootFirmwareDrive && DriveRevisionNewer(drive, file)) return OpenVerdict::AcceptOlderThanDrive;
+    if (!flags.BootFirmwareDrive && DriveRevisionNewer(drive, file)) return OpenVerdict::AcceptOlderThanDrive;
     return OpenVerdict::Accept;
 }
 

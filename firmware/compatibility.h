@@ -39,8 +39,8 @@ enum class OpenVerdict {
 };
 
 struct DriveFlags {
-    bool bootFirmwareDrive = false;
-    bool k300ComDrive = false;
+    bool BootFirmwareDrive = false;
+    bool K300ComDrive = false;
 };
 
 // The open command's checks, in their order; the first refusal decides.

@@ -34,6 +34,4 @@ struct FirmwareImageRecord {
     FileFingerprint Fingerprint;
 };
 
-extern FirmwareImageRecord FirmwareImage;
-
 }  // namespace quillan

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "drive/ascii_upper.h"
+#include "platform/ascii_upper.h"
 #include "firmware/firmware_file.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 
 namespace quillan {
 
@@ -19,6 +19,7 @@ constexpr long kMarkedBlockOffset = 0xBF08;
 constexpr long kTrailerBack = 48;
 constexpr long kAlternativeBack = 65584;  // 65,536 + 48
 constexpr size_t kBlockSize = 35;
+constexpr int32_t kMaxFlashPageBlocks = 255;
 constexpr int32_t kBootBlockThreshold = 262144;
 constexpr int32_t kBootBlockBytes = 65536;
 constexpr int32_t kSingleCommandFileSize = 65536;
@@ -137,6 +138,10 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
         FirmwareImage.ChunkCount = FirmwareImage.Size / 32768;
         FirmwareImage.CodeCheck = 4;
         FirmwareImage.SingleCommand = false;
+        // A block's number travels in one byte of its page: block 256 would
+        // reach the drive as block 0, over the start of its firmware.
+        if (FirmwareImage.ChunkCount > kMaxFlashPageBlocks)
+            return Refuse(showFailure, FileOpenFailText(32, 32, FirmwareImage.ChunkCount));
         return true;
     }
 

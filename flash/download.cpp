@@ -4,18 +4,15 @@
 #include <cstring>
 
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
 #include "firmware/firmware_file.h"
-#include "firmware/firmware_image.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
 #include "platform/host.h"
 
 namespace quillan {
 
-std::atomic<int32_t> BusyFlag{1};
-int32_t TickCounter = 0;
 
 namespace {
 
@@ -35,16 +32,33 @@ constexpr uint32_t kSingleCommandSkip = 4096;
 // the download: open, and on Windows closed to writers, all that time.
 ScopedFile downloadFile;
 
-// What the worker reads, written before it is created.
-DownloadWindow* workerWindow = nullptr;
-RunFlags workerFlags;
-uint8_t workerDevice = 0;
+// What the worker reads, written by the window's thread before it is
+// created. It outlives the handler that starts the worker, so it has a home
+// of its own; the worker is handed it as its argument.
+struct WorkerContext {
+    DownloadWindow* window = nullptr;
+    RunModes flags;
+    uint8_t device = 0;
+};
+WorkerContext theWorkerContext;
 
-void ShowError(DownloadWindow& window, const char* text) {
-    Notice notice;
-    notice.text = text;
-    window.Show(notice);
-}
+void ShowError(DownloadWindow& window, const char* text) { window.Show(Notice::Error(text)); }
+
+// How sending the pieces from the window's thread ended. All but the first
+// end the download with "Flash Cmd Fail!!".
+enum class PiecesSent {
+    WorkerHasTheLast,   // every piece but the last went out; the worker sends it
+    CommandRefused,     // the drive did not take a piece
+    FileShort,          // the file could not give a whole piece
+    WorkerNotStarted,   // no thread for the final command
+};
+
+// The boot-block update before a flash-page download of a trimmed file.
+enum class BootBlockUpdated {
+    Done,      // every piece went out (the drive may refuse those past its boot block)
+    LeftOut,   // the drive refused to begin it: the main image goes on alone
+    FileShort,
+};
 
 // DMA transfer mode check of the XN-870 on the NT family, from the SCSI
 // port's "DMAEnabled" bits.
@@ -77,7 +91,7 @@ int DmaCheck(DownloadWindow& window, uint8_t device) {
     return outcome;
 }
 
-int PreChecks(DownloadWindow& window, RunFlags flags, uint8_t device) {
+int PreChecks(DownloadWindow& window, RunModes flags, uint8_t device) {
     int outcome = kProceed;
     const bool xn870 = std::memcmp(DriveIdentity.driveModel, kXn870Model, 24) == 0;
     if (xn870 && flags.ntPlatform) outcome = DmaCheck(window, device);
@@ -86,7 +100,7 @@ int PreChecks(DownloadWindow& window, RunFlags flags, uint8_t device) {
     return outcome;
 }
 
-void ReportPreCheckFailure(DownloadWindow& window, RunFlags flags, uint8_t device, int outcome) {
+void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t device, int outcome) {
     const bool pioWording = std::memcmp(DriveIdentity.driveCode, "GNE", 3) == 0 ||
                             std::memcmp(DriveIdentity.driveCode, "YNE", 3) == 0;
     if (outcome == kDmaMode) {
@@ -119,73 +133,70 @@ bool ReadPiece(std::FILE* file, uint8_t* into, uint32_t count) {
     return std::fread(into, 1, count, file) == count;
 }
 
-void Worker() {
-    DownloadWindow& window = *workerWindow;
+void Worker(void* argument) {
+    const WorkerContext& context = *static_cast<const WorkerContext*>(argument);
+    DownloadWindow& window = *context.window;
+    const uint8_t device = context.device;
+    const RunModes& flags = context.flags;
     uint8_t status;
     if (FirmwareImage.Marked) {
         PutFlashPageHeader(kPageBlock, 0x0000, kPageListShort);
-        status = SendFlashPage(workerDevice, kPageListShort);
+        status = SendFlashPage(device, kPageListShort);
     } else {
         const uint32_t length = static_cast<uint32_t>(FlashDownloadTemplate[5]) * 1024;
-        status = SendDriveCommand(workerDevice, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
+        status = SendDriveCommand(device, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
     }
     window.ShowHourglass(false);
     window.CaptureMouse(false);
-    Notice end;
-    if (status == kStatusGood) {
-        WriteResultLine("COMPLETE\n", workerFlags.liveMode, workerFlags.testMode);
+    const bool flashed = status == kStatusGood;
+    if (flashed) {
+        WriteResultLine("COMPLETE\n", flags.liveMode, flags.testMode);
         window.SetProgress(100);
         window.SetStatus("Ok");
-        end.text = kDownloadOk;
-        end.errorIcon = false;
     } else {
-        WriteResultLine("FAIL0\n", workerFlags.liveMode, workerFlags.testMode);
+        WriteResultLine("FAIL0\n", flags.liveMode, flags.testMode);
         window.SetStatus("Fail");
-        end.text = kDownloadFail;
     }
-    if (!workerFlags.testMode) window.Show(end);
+    const Notice end = flashed ? Notice::Plain(kDownloadOk) : Notice::Error(kDownloadFail);
+    if (!flags.testMode) window.Show(end);
     BusyFlag = 0;
 }
 
-// False when no thread could be created: the final command was not sent,
-// and the bar must not run for it.
-bool StartWorker(DownloadWindow& window, RunFlags flags, uint8_t device) {
-    workerWindow = &window;
-    workerFlags = flags;
-    workerDevice = device;
+// When no thread can be created the final command is not sent, and the bar
+// must not run for it.
+PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
+    theWorkerContext = WorkerContext{&window, flags, device};
     BusyFlag = 1;
-    if (CurrentHost().StartWorker(Worker)) return true;
+    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) return PiecesSent::WorkerHasTheLast;
     window.SetProgressTimer(false);
-    return false;
+    return PiecesSent::WorkerNotStarted;
 }
 
-// Each returns the status of the last command sent (1 when none was sent),
-// or 0 when the file could not give a whole piece or the worker not start.
-uint8_t SingleCommandDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+PiecesSent SingleCommandDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
     FirmwareImage.ChunkKb = 60;
     const uint32_t length = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
     // The file's first 4 KB are read and then overwritten: they are not sent.
-    if (!ReadPiece(file, CommandData, kSingleCommandSkip)) return 0;
+    if (!ReadPiece(file, CommandData, kSingleCommandSkip)) return PiecesSent::FileShort;
     window.SetProgressTimer(true);
     if (!ReadPiece(file, CommandData, length)) {
         window.SetProgressTimer(false);
-        return 0;
+        return PiecesSent::FileShort;
     }
     FlashDownloadTemplate[5] = 0x01;
     FlashDownloadTemplate[9] = 0xF0;
-    return StartWorker(window, flags, device) ? kStatusGood : 0;
+    return StartWorker(window, flags, device);
 }
 
-uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
+BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
     PutFlashPageHeader(kPageBootBegin, 0x0000, kPageListShort);
-    if (SendFlashPage(device, kPageListShort) != kStatusGood) return kStatusGood;
+    if (SendFlashPage(device, kPageListShort) != kStatusGood) return BootBlockUpdated::LeftOut;
     PutFlashPageHeader(kPageBootErase, 0x0000, kPageListShort);
     SendFlashPage(device, kPageListShort);
     PutFlashPageHeader(kPageBootSelect, 0x0080, kPageListShort);
     SendFlashPage(device, kPageListShort);
 
     // The boot block is the file's last 64 KB, right after the main image.
-    if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return 0;
+    if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return BootBlockUpdated::FileShort;
     for (uint32_t i = 0; i < kBootPieces; ++i) {
         // The whole header, every time: a refused piece leaves its sense key
         // in byte 2, the high byte of the page length.
@@ -193,7 +204,7 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
         PutFlashPageHeader(kPageBootPiece, static_cast<uint16_t>(address), kPageListBootPiece);
         CommandData[8] = 0x00;
         CommandData[9] = 0x40;
-        if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return 0;
+        if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return BootBlockUpdated::FileShort;
         CommandData[74] = 0;
         CommandData[75] = 0;
         SendFlashPage(device, kPageListBootPiece);
@@ -201,53 +212,53 @@ uint8_t BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file)
         window.PaintNow();
         window.ProcessMessages();
     }
-    return kStatusGood;
+    return BootBlockUpdated::Done;
 }
 
-uint8_t FlashPageDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
-    if (FirmwareImage.Trimmed && BootBlockUpdate(window, device, file) != kStatusGood) return 0;
-    if (std::fseek(file, 0, SEEK_SET) != 0) return 0;
+PiecesSent FlashPageDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
+    if (FirmwareImage.Trimmed && BootBlockUpdate(window, device, file) == BootBlockUpdated::FileShort)
+        return PiecesSent::FileShort;
+    if (std::fseek(file, 0, SEEK_SET) != 0) return PiecesSent::FileShort;
     PutFlashPageHeader(kPageIdentify, 0x0000, kPageListShort);
     SendFlashPage(device, kPageListShort);
     SendReceiveDiagnosticResults(device);
     PutFlashPageHeader(kPagePrepare, 0xFF00, kPageListShort);
-    uint8_t last = SendFlashPage(device, kPageListShort);
     // The first block goes out whatever 0xF0 answered; a block decides.
+    bool taken = SendFlashPage(device, kPageListShort) == kStatusGood;
     for (int32_t block = 1; block <= FirmwareImage.ChunkCount; ++block) {
         PutFlashPageHeader(kPageBlock, 0x0000, kPageListBlock);
-        if (!ReadPiece(file, CommandData + 8, kBlockBytes)) return 0;
+        if (!ReadPiece(file, CommandData + 8, kBlockBytes)) return PiecesSent::FileShort;
         CommandData[6] = static_cast<uint8_t>(block);
-        last = SendFlashPage(device, kPageListBlock);
-        if (last != kStatusGood) return last;
+        taken = SendFlashPage(device, kPageListBlock) == kStatusGood;
+        if (!taken) return PiecesSent::CommandRefused;
     }
-    if (last != kStatusGood) return last;
+    if (!taken) return PiecesSent::CommandRefused;
     window.SetProgressTimer(true);
-    return StartWorker(window, flags, device) ? kStatusGood : 0;
+    return StartWorker(window, flags, device);
 }
 
-uint8_t ChunkedDownload(DownloadWindow& window, RunFlags flags, uint8_t device, std::FILE* file) {
+PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
     const uint32_t chunk = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
-    uint8_t last = kStatusGood;
     for (int32_t piece = 0; piece <= FirmwareImage.ChunkCount - 2; ++piece) {
-        if (!ReadPiece(file, CommandData, chunk)) return 0;
-        last = SendFlashDownload(device, piece == 0 ? 0x00 : 0xFF, 0x00, chunk);
-        if (last != kStatusGood) return last;
+        if (!ReadPiece(file, CommandData, chunk)) return PiecesSent::FileShort;
+        if (SendFlashDownload(device, piece == 0 ? 0x00 : 0xFF, 0x00, chunk) != kStatusGood)
+            return PiecesSent::CommandRefused;
     }
     window.SetProgressTimer(true);
     const uint32_t rest = static_cast<uint32_t>(FirmwareImage.Size) -
                           static_cast<uint32_t>(FirmwareImage.ChunkCount - 1) * chunk;
     if (rest > kCommandDataSize || !ReadPiece(file, CommandData, rest)) {
         window.SetProgressTimer(false);
-        return 0;
+        return PiecesSent::FileShort;
     }
     FlashDownloadTemplate[5] = LastChunkKb(FirmwareImage.Size, FirmwareImage.ChunkKb, FirmwareImage.ChunkCount);
     FlashDownloadTemplate[9] = 0x00;
-    return StartWorker(window, flags, device) ? kStatusGood : 0;
+    return StartWorker(window, flags, device);
 }
 
 }  // namespace
 
-void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
+void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     const int outcome = PreChecks(window, flags, device);
     if (outcome != kProceed) {
         ReportPreCheckFailure(window, flags, device, outcome);
@@ -275,15 +286,15 @@ void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device) {
     window.ShowHourglass(true);
     host.TerminateProcessByName("directcd.exe");
 
-    uint8_t last;
+    PiecesSent sent;
     if (FirmwareImage.SingleCommand)
-        last = SingleCommandDownload(window, flags, device, file);
+        sent = SingleCommandDownload(window, flags, device, file);
     else if (FirmwareImage.Marked)
-        last = FlashPageDownload(window, flags, device, file);
+        sent = FlashPageDownload(window, flags, device, file);
     else
-        last = ChunkedDownload(window, flags, device, file);
+        sent = ChunkedDownload(window, flags, device, file);
 
-    if (last != kStatusGood) {
+    if (sent != PiecesSent::WorkerHasTheLast) {
         ShowError(window, "Flash Cmd Fail!!");
         window.CaptureMouse(false);
         // Idle again: the hourglass would say otherwise.
@@ -298,7 +309,7 @@ int32_t ExpectedTicks(int32_t size) {
     return ticks == 0 ? 1 : ticks;
 }
 
-void ProgressTick(DownloadWindow& window, RunFlags flags) {
+void ProgressTick(DownloadWindow& window, RunModes flags) {
     if (window.Progress() < 100) {
         const int32_t position = TickCounter * 100 / ExpectedTicks(FirmwareImage.Size);
         window.SetProgress(position > 100 ? 100 : position);

@@ -7,30 +7,24 @@
 #include <cstdint>
 
 #include "flash/download_window.h"
+#include "state/run_modes.h"
 
 namespace quillan {
-
-struct RunFlags {
-    bool testMode = false;
-    bool liveMode = false;
-    bool ntPlatform = false;
-};
 
 // What the pre-checks found: 1 go on, 2 the drive runs in DMA mode, 3 the
 // registry could not tell, 4 a disc is in the drive.
 enum PreCheckOutcome : int { kProceed = 1, kDmaMode = 2, kRegistryUnreadable = 3, kDiscLoaded = 4 };
 
-// The shared progress state: set by the window's thread before the worker
-// starts, cleared by the worker as its last step, polled by the timer.
-extern std::atomic<int32_t> BusyFlag;
-extern int32_t TickCounter;
+// The shared progress state (BusyFlag, TickCounter in the program's state):
+// set by the window's thread before the worker starts, cleared by the worker
+// as its last step, polled by the timer.
 
 // ToolButton2Click: `device` is the selected drive's device-table index.
-void StartDownload(DownloadWindow& window, RunFlags flags, uint8_t device);
+void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device);
 
 // Timer1Timer: moves the bar along the time estimate and, once the worker is
 // done, ends the run (restart, or closing the window in a test run).
-void ProgressTick(DownloadWindow& window, RunFlags flags);
+void ProgressTick(DownloadWindow& window, RunModes flags);
 
 // The estimate: ticks expected for an image of `size` bytes (at least 1).
 int32_t ExpectedTicks(int32_t size);

@@ -3,15 +3,9 @@
 
 #include <string>
 
-namespace quillan {
+#include "flash/notice.h"
 
-struct Notice {
-    std::string text;
-    std::string caption = "MESSAGE";
-    bool errorIcon = true;
-    bool systemModal = true;
-    bool owned = true;
-};
+namespace quillan {
 
 class DownloadWindow {
 public:

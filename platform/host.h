@@ -42,7 +42,7 @@ public:
 
     // Runs `work` on a new thread whose handle is not kept; false when no
     // thread could be created.
-    virtual bool StartWorker(void (*work)()) = 0;
+    virtual bool StartWorker(void (*work)(void* context), void* context) = 0;
 
     // NT family: enable the shutdown privilege, then restart. False when the
     // privilege could not be enabled or the request failed.

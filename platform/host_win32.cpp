@@ -60,8 +60,16 @@ bool Win32Host::TerminateProcessByName(const char* exeName) {
 
 namespace {
 
-DWORD WINAPI RunWorker(LPVOID work) {
-    reinterpret_cast<void (*)()>(work)();
+// The thread takes one pointer: the routine and its argument travel together.
+struct WorkerStart {
+    void (*work)(void* context);
+    void* context;
+};
+
+DWORD WINAPI RunWorker(LPVOID parameter) {
+    const WorkerStart start = *static_cast<WorkerStart*>(parameter);
+    delete static_cast<WorkerStart*>(parameter);
+    start.work(start.context);
     return 0;
 }
 
@@ -97,11 +105,16 @@ private:
 
 }  // namespace
 
-bool Win32Host::StartWorker(void (*work)()) {
+bool Win32Host::StartWorker(void (*work)(void* context), void* context) {
     DWORD threadId = 0;
+    auto* start = new WorkerStart{work, context};
     // The thread's handle is not kept.
-    const ScopedHandle thread(CreateThread(nullptr, 0, RunWorker, reinterpret_cast<LPVOID>(work), 0, &threadId));
-    return thread.Valid();
+    const ScopedHandle thread(CreateThread(nullptr, 0, RunWorker, start, 0, &threadId));
+    if (!thread.Valid()) {
+        delete start;
+        return false;
+    }
+    return true;
 }
 
 bool Win32Host::RestartWindows() {

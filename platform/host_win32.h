@@ -13,7 +13,7 @@ public:
     std::string FullPath(const std::string& path) override;
     RegistryRead ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) override;
     bool TerminateProcessByName(const char* exeName) override;
-    bool StartWorker(void (*work)()) override;
+    bool StartWorker(void (*work)(void* context), void* context) override;
     bool RestartWindows() override;
     void DirectRestart() override;
 };

@@ -149,10 +149,10 @@ SimDrive::Outcome SimDrive::FlashPage(const uint8_t* data, size_t length) {
     Completion done = Completion::None;
 
     switch (page.function) {
-        case flash::kPrepare:
+        case flash::kPageIdentify:
             if (!settings_.page40Accepted) return Refuse(kAscInvalidFieldInParameters, "drive refuses page 0x40");
             break;
-        case flash::kBlock: {
+        case flash::kPageBlock: {
             const uint8_t block = static_cast<uint8_t>(page.argument >> 8);
             if (block == 0) {
                 if (!pageOpen_) return Refuse(kAscSequenceError, "0xC0 closing without blocks");
@@ -172,7 +172,7 @@ SimDrive::Outcome SimDrive::FlashPage(const uint8_t* data, size_t length) {
             pageBlocks_.push_back(block);
             break;
         }
-        case flash::kBootPiece: {
+        case flash::kPageBootPiece: {
             if (bootPieceSeen_.empty() || bootPieces_ == kBootPieces) {  // first piece of a new boot block
                 bootBlock_.assign(kBootBlockSize, 0);
                 bootPieceSeen_.assign(kBootPieces, false);

@@ -27,18 +27,18 @@ FlashPageParse ParseFlashPage(const uint8_t* data, size_t length) {
     const bool shortPage = length == kFlashPageHeader;
 
     switch (r.page.function) {
-        case flash::kPrepare:
-        case flash::kBootDC:
-        case flash::kBootDB:
+        case flash::kPageIdentify:
+        case flash::kPageBootBegin:
+        case flash::kPageBootErase:
             if (!shortPage || arg != 0x0000) return Refuse("bad length or argument for step page");
             break;
-        case flash::kStart:
+        case flash::kPagePrepare:
             if (!shortPage || arg != 0xFF00) return Refuse("bad length or argument for 0xF0 page");
             break;
-        case flash::kBootD8:
+        case flash::kPageBootSelect:
             if (!shortPage || arg != 0x0080) return Refuse("bad length or argument for 0xD8 page");
             break;
-        case flash::kBlock:
+        case flash::kPageBlock:
             if ((arg & 0x00FF) != 0) return Refuse("0xC0 argument byte 7 not zero");
             if (arg == 0) {
                 if (!shortPage) return Refuse("0xC0 closing page must be 8 bytes");
@@ -48,7 +48,7 @@ FlashPageParse ParseFlashPage(const uint8_t* data, size_t length) {
                 r.page.payloadLength = kFlashBlockSize;
             }
             break;
-        case flash::kBootPiece:
+        case flash::kPageBootPiece:
             if (length != kFlashPageHeader + 2 + kBootPieceSize + 2) return Refuse("0xD9 page must be 76 bytes");
             if (arg < kBootAddressBase || (arg - kBootAddressBase) % kBootPieceSize != 0)
                 return Refuse("0xD9 address out of range or not 64-aligned");

@@ -14,14 +14,16 @@ constexpr size_t kBootPieceSize = 64;        // 0xD9 piece
 constexpr size_t kBootBlockSize = 32768;
 constexpr uint16_t kBootAddressBase = 0x8000;
 
+// The same names as the program's page functions, written out again here:
+// the drive must not share a wrong byte with the program it checks.
 namespace flash {
-constexpr uint8_t kPrepare = 0x40;
-constexpr uint8_t kStart = 0xF0;
-constexpr uint8_t kBlock = 0xC0;
-constexpr uint8_t kBootDC = 0xDC;
-constexpr uint8_t kBootDB = 0xDB;
-constexpr uint8_t kBootD8 = 0xD8;
-constexpr uint8_t kBootPiece = 0xD9;
+constexpr uint8_t kPageIdentify = 0x40;
+constexpr uint8_t kPagePrepare = 0xF0;
+constexpr uint8_t kPageBlock = 0xC0;
+constexpr uint8_t kPageBootBegin = 0xDC;
+constexpr uint8_t kPageBootErase = 0xDB;
+constexpr uint8_t kPageBootSelect = 0xD8;
+constexpr uint8_t kPageBootPiece = 0xD9;
 }  // namespace flash
 
 struct FlashPage {

@@ -57,7 +57,7 @@ TEST(RunMode, OnlyWordOneCountsAndOneOptionAtATime) {
         {"q.exe -LIVEX", false, false, false},
     };
     for (const auto& c : cases) {
-        const RunMode mode = RunModeFromWord(CommandLineWord(c.line, 1));
+        const RunModes mode = RunModesFromWord(CommandLineWord(c.line, 1));
         EXPECT_EQ(mode.testMode, c.test) << c.line;
         EXPECT_EQ(mode.noCheckMode, c.noCheck) << c.line;
         EXPECT_EQ(mode.liveMode, c.live) << c.line;

@@ -51,18 +51,18 @@ TEST_F(DriveSelection, ChangeRecomputesFlagsFromTheNewDrive) {
     AddDrive(0, 1, k300);
     AddDrive(0, 2, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.20", "xda"));
     TMainForm& f = Create();
-    EXPECT_TRUE(f.BootFirmwareDrive);
-    EXPECT_FALSE(f.K300ComDrive);
+    EXPECT_TRUE(f.driveFlags.BootFirmwareDrive);
+    EXPECT_FALSE(f.driveFlags.K300ComDrive);
 
     f.ComboBox1.Choose(1);
-    EXPECT_FALSE(f.BootFirmwareDrive);
-    EXPECT_TRUE(f.K300ComDrive);
+    EXPECT_FALSE(f.driveFlags.BootFirmwareDrive);
+    EXPECT_TRUE(f.driveFlags.K300ComDrive);
     EXPECT_STREQ(DriveIdentity.driveCode, "K3 ");
 
     f.ComboBox1.Choose(2);
     EXPECT_EQ(f.selectedDrive, 2);
-    EXPECT_FALSE(f.BootFirmwareDrive);
-    EXPECT_FALSE(f.K300ComDrive);
+    EXPECT_FALSE(f.driveFlags.BootFirmwareDrive);
+    EXPECT_FALSE(f.driveFlags.K300ComDrive);
     EXPECT_STREQ(DriveIdentity.driveRevision, "1.20");
     EXPECT_STREQ(DriveIdentity.driveCode, "XDA");
     EXPECT_TRUE(DriveIdentity.codeReadDirectly);

@@ -11,8 +11,7 @@
 #include "app/Quillanmain.h"
 #include "app/toolkit/headless_backend.h"
 #include "drive/aspi_entry_points.h"
-#include "drive/device_table.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
 #include "support/scratch_dir.h"
@@ -54,7 +53,7 @@ TEST_F(FormCreateTest, StepsInOrderWithTheShapedWindow) {
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(std::memcmp(&backend.shape.notches[i], &notches[i], sizeof(notches[i])), 0) << i;
     EXPECT_EQ(form.ProgressBar1.Background(), toolkit::Rgb(160, 192, 240));
-    EXPECT_FALSE(form.ntPlatform);
+    EXPECT_FALSE(form.runModes.ntPlatform);
     EXPECT_EQ(TheDeviceTable.driveCount, 1);
     EXPECT_TRUE(backend.Messages().empty());
     // The timers as the form sets them.
@@ -81,7 +80,7 @@ TEST_F(FormCreateTest, NoDriveFoundIsReportedAndNothingIsSent) {
     EXPECT_EQ(messages[1].icon, BoxIcon::Error);
     EXPECT_TRUE(messages[1].systemModal);
     EXPECT_FALSE(messages[1].owned);
-    EXPECT_TRUE(form.noCheckMode);
+    EXPECT_TRUE(form.runModes.noCheckMode);
     EXPECT_EQ(TheDeviceTable.driveCount, 0);
 }
 
@@ -133,7 +132,7 @@ TEST_F(FormCreateTest, NtFamilyScansPortsBeforeLookingForDrives) {
     host.platformId = kPlatformWin32Nt;
     TMainForm form(backend);
     form.FormCreate();
-    EXPECT_TRUE(form.ntPlatform);
+    EXPECT_TRUE(form.runModes.ntPlatform);
     // Four port positions are tried, then discovery asks the platform again.
     std::vector<std::string> tail;
     for (const std::string& entry : backend.journal)

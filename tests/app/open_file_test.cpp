@@ -114,7 +114,7 @@ TEST_F(OpenFile, K301RuleForTheComDrive) {
     AddDrive(0, 0, k300);
     host.commandLine = "q.exe -NOCHECK";
     Create();
-    ASSERT_TRUE(form->K300ComDrive);
+    ASSERT_TRUE(form->driveFlags.K300ComDrive);
     const char* model = "HALVERN CDRW/DVD XM-590B";
     // -NOCHECK does not lift it; a marked file is never refused by it.
     EXPECT_EQ(Open(testing::ChunkedFile(File(model, "K300", "K3 "), 2, 28)), std::vector<std::string>{kK301});

@@ -41,7 +41,7 @@ TEST_F(StartupMatch, FirstFittingDriveIsSelectedAndShown) {
     TMainForm& f = CreateWithDefaultFile(testing::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDA"), 2, 28));
     EXPECT_EQ(f.selectedDrive, 1);
     EXPECT_EQ(f.ComboBox1.ItemIndex(), 1);
-    EXPECT_TRUE(f.BootFirmwareDrive);  // the flags describe the selected drive
+    EXPECT_TRUE(f.driveFlags.BootFirmwareDrive);  // the flags describe the selected drive
     EXPECT_TRUE(FirmwareImage.StartupReady);
     EXPECT_EQ(FirmwareImage.Size, 60 * 1024);
     EXPECT_EQ(f.StaticText1.Text(), "HALVERN DVD-ROM XD-340  ");
@@ -69,7 +69,7 @@ TEST_F(StartupMatch, NoFitFallsBackToTheFirstEntryWithoutAWord) {
     EXPECT_FALSE(FirmwareImage.StartupReady);
     // Entry 0 was queried last, so identity and flags describe it.
     EXPECT_STREQ(DriveIdentity.driveCode, "XDA");
-    EXPECT_TRUE(f.BootFirmwareDrive);
+    EXPECT_TRUE(f.driveFlags.BootFirmwareDrive);
     EXPECT_EQ(f.StaticText4.Text(), "Not Open");
     EXPECT_TRUE(backend.Messages().empty());
 }
@@ -97,7 +97,7 @@ TEST_F(StartupMatch, TheK300DriveIsNeverFlashedUnattended) {
     TMainForm& f = CreateWithDefaultFile(testing::ChunkedFile(info, 2, 28));
     EXPECT_EQ(FirmwareImage.Size, 0);
     EXPECT_FALSE(FirmwareImage.StartupReady);
-    EXPECT_TRUE(f.K300ComDrive);
+    EXPECT_TRUE(f.driveFlags.K300ComDrive);
 }
 
 TEST_F(StartupMatch, EmptyDriveListSendsNothing) {

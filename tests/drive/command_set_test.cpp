@@ -1,6 +1,7 @@
 // Each command's bytes as the simulated drive receives them, and the two
 // procedures built from them.
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,7 @@
 
 #include "drive/aspi_entry_points.h"
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
@@ -107,6 +108,41 @@ TEST_F(CommandSet, EveryCommandOnTheWire) {
         }
         EXPECT_EQ(log[i].result.kind, sim::CommandResult::Kind::Good) << "command " << i << " " << log[i].note;
     }
+}
+
+// Reset() is a fresh start: every template byte a send rewrote, the buffer,
+// what start-up found, the drive and file last looked at, the progress state.
+TEST_F(CommandSet, ResetLeavesNothingOfEarlierCommands) {
+    sim::DriveSettings settings;
+    settings.driveCode = "ABC";
+    AddDrive(settings);
+    SendFlashDownload(0, 0xFF, 0xF0, 1024);
+    PutFlashPageHeader(kPageBlock, 0x0100, kPageListBlock);
+    SendFlashPage(0, kPageListBlock);
+    SendInquiry(0, 6);
+    QueryDriveIdentity(0);
+    TransportSelector = 1;
+    PortPositions.count = 1;
+    FirmwareImage.Path = "OTHER.BIN";
+    FirmwareImage.Size = 4096;
+    BusyFlag = 0;
+    TickCounter = 7;
+    const CommandTemplates initial;
+    ASSERT_NE(std::memcmp(&Program.Templates, &initial, sizeof(CommandTemplates)), 0)
+        << "the sends should have rewritten template bytes";
+
+    Program.Reset();
+    const auto fresh = std::make_unique<ProgramState>();
+    EXPECT_EQ(std::memcmp(&Program.Templates, &fresh->Templates, sizeof(CommandTemplates)), 0);
+    EXPECT_EQ(Bytes(CommandData, CommandData + kCommandDataSize), Bytes(kCommandDataSize, 0));
+    EXPECT_EQ(std::memcmp(&TheDeviceTable, &fresh->TheDeviceTable, sizeof(DeviceTable)), 0);
+    EXPECT_EQ(std::memcmp(&DriveIdentity, &fresh->DriveIdentity, sizeof(DriveIdentityRecord)), 0);
+    EXPECT_EQ(TransportSelector, 0);
+    EXPECT_EQ(PortPositions.count, 0);
+    EXPECT_EQ(FirmwareImage.Path, "AUTORUN.BIN");
+    EXPECT_EQ(FirmwareImage.Size, 0);
+    EXPECT_EQ(BusyFlag.load(), 1);
+    EXPECT_EQ(TickCounter, 0);
 }
 
 TEST_F(CommandSet, QueryDriveIdentity) {

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "drive/aspi_entry_points.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/discovery.h"
 #ifndef _WIN32
 #include "drive/drive_device_stand_in.h"

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "drive/aspi_entry_points.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #ifndef _WIN32
 #include "drive/drive_device_stand_in.h"
 #endif

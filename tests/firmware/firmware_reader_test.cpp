@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 #include "support/firmware_files.h"
 
@@ -57,6 +57,8 @@ TEST(FirmwareReader, Layouts) {
         {"marked boot model at 256 KB", MarkedFile(262144, boot), 262144, true, false, false, 32, 8, "R1 ", 4},
         {"marked boot model past 256 KB", MarkedFile(262145, boot), 196609, true, true, false, 32, 6, "R1 ", 4},
         {"marked other model 300,000", MarkedFile(300000, plain), 300000, true, false, false, 32, 9, "1. ", 4},
+        {"marked, 255 blocks: the most one byte numbers", MarkedFile(255 * 32768, plain), 255 * 32768, true, false,
+         false, 32, 255, "1. ", 4},
         {"chunked 32 KB x 8", TrailerFile(245760, chunks32x8), 245760, false, false, false, 32, 8, "XDA", 4},
         {"single command, garbage chunk bytes",
          [] { InfoBlock i; i.chunkKb = 0xEE; i.chunkCount = 0x77; return TrailerFile(65536, i); }(),
@@ -129,6 +131,12 @@ TEST(FirmwareReader, ChunkCheckAndItsFigures) {
         EXPECT_EQ(FirmwareImage.Size, 0) << c.name;
         EXPECT_EQ(loaded.messages, std::vector<std::string>{c.message}) << c.name;
     }
+    // A marked file's block number is one byte: a 256th block would go out
+    // as block 0.
+    const Loaded tooMany = Load(MarkedFile(256 * 32768, info));
+    EXPECT_FALSE(tooMany.ok);
+    EXPECT_EQ(FirmwareImage.Size, 0);
+    EXPECT_EQ(tooMany.messages, std::vector<std::string>{"File Open Fail (No Flash File) !!\n32768b 32Kb 256Cmd"});
 }
 
 TEST(FirmwareReader, TextFieldsAndModelSubstitution) {

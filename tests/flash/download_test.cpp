@@ -66,8 +66,6 @@ protected:
         scratch_ = testing::FreshScratchDir("quillan-dl");
         LiveResultPath = (scratch_ / "QUILLAN.TMP").string();
         TestResultPath = (scratch_ / "TEST.TMP").string();
-        BusyFlag = 1;
-        TickCounter = 0;
         host = testing::FakeHost(&backend.journal);  // fresh records for each case
         backend.closed = false;
         backend.captured = false;
@@ -595,7 +593,7 @@ TEST_F(Download, TestRunEndsByClosingTheWindow) {
 
 TEST_F(Download, NtFamilyRestartsThroughThePrivilege) {
     Prepare(testing::ChunkedFile(Info(), 2, 16));
-    RunFlags flags;
+    RunModes flags;
     flags.ntPlatform = true;
     StartDownload(*form, flags, 0);
     host.RunWorker();
@@ -793,7 +791,7 @@ TEST_F(Download, PreCheckMatrix) {
             host.keys[portKey] = {};
             if (!c.dma.empty()) host.keys[portKey]["DMAEnabled"] = c.dma;
         }
-        RunFlags flags;
+        RunModes flags;
         flags.ntPlatform = true;
         flags.liveMode = true;
         ShrinkFile(100);  // a start that gets past the checks finds the file changed

@@ -28,9 +28,9 @@ public:
         return *this;
     }
     ~JoiningThread() { Join(); }
-    void Start(void (*work)()) {
+    void Start(void (*work)(void*), void* context) {
         Join();
-        thread_ = std::thread(work);
+        thread_ = std::thread(work, context);
     }
     void Join() {
         if (thread_.joinable()) thread_.join();
@@ -104,14 +104,16 @@ public:
     }
     // The worker is held until the test runs it, so the state the window's
     // thread leaves behind can be checked first.
-    bool StartWorker(void (*work)()) override {
+    bool StartWorker(void (*work)(void*), void* context) override {
         Note("start worker");
         if (workerStartFails) return false;
         ++workersStarted;
-        if (realThread)
-            thread_.Start(work);
-        else
+        if (realThread) {
+            thread_.Start(work, context);
+        } else {
             pendingWorker = work;
+            pendingContext = context;
+        }
         return true;
     }
     // Waits for a worker started on a real thread.
@@ -120,7 +122,7 @@ public:
         if (pendingWorker == nullptr) return;
         auto work = pendingWorker;
         pendingWorker = nullptr;
-        work();
+        work(pendingContext);
     }
     bool RestartWindows() override {
         Note("restart windows");
@@ -136,7 +138,8 @@ public:
     int workersStarted = 0;
     bool workerStartFails = false;  // as when no thread can be created
     bool realThread = false;        // the worker runs at once, beside the test
-    void (*pendingWorker)() = nullptr;
+    void (*pendingWorker)(void*) = nullptr;
+    void* pendingContext = nullptr;
     int restarts = 0;
     int directRestarts = 0;
     bool restartAccepted = true;

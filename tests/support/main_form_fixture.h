@@ -12,9 +12,8 @@
 #include "app/toolkit/headless_backend.h"
 #include "drive/aspi_entry_points.h"
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
-#include "firmware/firmware_image.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
 #include "support/sim_machine.h"
@@ -38,7 +37,6 @@ protected:
     void SetUp() override {
         SimMachineTest::SetUp();
         host.SetJournal(&backend.journal);
-        FirmwareImage = FirmwareImageRecord();
     }
     void TearDown() override {
         form.reset();

@@ -8,7 +8,7 @@
 
 #include "drive/aspi_entry_points.h"
 #include "drive/command_set.h"
-#include "drive/device_table.h"
+#include "state/program_state.h"
 #include "drive/transport.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
@@ -22,11 +22,7 @@ protected:
         SetCurrentHost(&host);
         SendASPI32Command = sim::SimSendASPI32Command;
         GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
-        TransportSelector = 0;
-        TheDeviceTable = {};
-        PortPositions = {};
-        DriveIdentity = {};
-        std::memset(CommandData, 0, sizeof(CommandData));
+        Program.Reset();
     }
     void TearDown() override {
         SendASPI32Command = nullptr;

@@ -8,8 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "drive/command_set.h"
-#include "drive/device_table.h"
-#include "firmware/firmware_image.h"
+#include "state/program_state.h"
 #include "flash/download.h"
 #include "flash/result_file.h"
 #include "platform/host_win32.h"
@@ -104,7 +103,7 @@ TEST(Win32Host, DmaCheckReadsTheVolatileKey) {
     char folder[MAX_PATH];
     GetTempPathA(sizeof(folder), folder);
     LiveResultPath = std::string(folder) + "QUILLAN-DMA.TMP";
-    RunFlags flags;
+    RunModes flags;
     flags.ntPlatform = true;
     flags.liveMode = true;
 

@@ -1,7 +1,0 @@
-#include "firmware/firmware_image.h"
-
-namespace quillan {
-
-FirmwareImageRecord FirmwareImage;
-
-}  // namespace quillan

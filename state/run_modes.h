@@ -1,0 +1,15 @@
+// How this run was started and where it runs: the command line's option
+// (only one of the first three is ever set) and the platform family. Read by
+// start-up, the open command, the download and the result file.
+#pragma once
+
+namespace quillan {
+
+struct RunModes {
+    bool testMode = false;     // "-TEST name": C:\FLASHTEST, no eject, no restart
+    bool noCheckMode = false;  // "-NOCHECK": relaxed checks of files opened by hand
+    bool liveMode = false;     // "-LIVE": the result file for a calling script
+    bool ntPlatform = false;   // the NT family: pass-through, port positions, DMA check
+};
+
+}  // namespace quillan
