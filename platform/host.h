@@ -25,6 +25,13 @@ public:
     // `path` made whole against the current folder (GetFullPathNameA).
     virtual std::string FullPath(const std::string& path) = 0;
 
+    // For the run log: the program's own folder and the user's temporary
+    // folder (each ending with a separator), and the Windows version
+    // ("4.10.2222").
+    virtual std::string ProgramFolder() = 0;
+    virtual std::string TempFolder() = 0;
+    virtual std::string WindowsVersion() = 0;
+
     // Registry under HKEY_LOCAL_MACHINE, opened with KEY_ALL_ACCESS.
     virtual bool OpenMachineKey(const char* path, RegistryKey* key) = 0;
     // Reads a value into `buffer` offering `size` bytes; false when it fails.

@@ -11,6 +11,9 @@ public:
     uint32_t PlatformId() override;
     void Pause(uint32_t milliseconds) override;
     std::string FullPath(const std::string& path) override;
+    std::string ProgramFolder() override;
+    std::string TempFolder() override;
+    std::string WindowsVersion() override;
     bool OpenMachineKey(const char* path, RegistryKey* key) override;
     bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) override;
     void FlushKey(RegistryKey key) override;
@@ -30,5 +33,8 @@ public:
 private:
     void* applicationWindow_ = nullptr;
 };
+
+// The run log's time stamp: local time to the millisecond.
+std::string Win32LocalTimeStamp();
 
 }  // namespace quillan
