@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "drive/command_set.h"
 #include "drive/discovery.h"
+#include "platform/run_log.h"
 #include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
@@ -20,6 +21,15 @@ using toolkit::Rgb;
 namespace {
 const char kTitle[] = "Quillan";
 const char kTestFolder[] = "C:\\FLASHTEST\\";
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
+
+// A box's text on one line of the log.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return line;
+}
 }  // namespace
 
 TMainForm::TMainForm(toolkit::Backend& backend)
@@ -76,6 +86,7 @@ void TMainForm::Show(const Notice& notice) {
     request.icon = notice.errorIcon ? BoxIcon::Error : BoxIcon::None;
     request.systemModal = notice.systemModal;
     request.owned = notice.owned;
+    LogLine("box \"" + notice.caption + "\": " + OneLine(notice.text));
     backend_.ShowMessage(request);
 }
 
@@ -89,6 +100,7 @@ void TMainForm::FormCreate() {
     // The result line goes to the folder the program started in, wherever
     // the file dialog leaves the current folder.
     LiveResultPath = CurrentHost().FullPath(LiveResultPath);
+    OpenLog();
     ProgressBar1.SetBackground(Rgb(160, 192, 240));
     ShapeWindow();
     ProbeDefaultFile();
@@ -97,8 +109,23 @@ void TMainForm::FormCreate() {
     StartupLoad();
 }
 
+void TMainForm::OpenLog() {
+    // Where support looks for it: beside the result file a calling script
+    // reads, or beside the program (else the user's temporary folder).
+    Host& host = CurrentHost();
+    if (runModes.liveMode)
+        OpenRunLog(FolderOf(LiveResultPath));
+    else if (runModes.testMode)
+        OpenRunLog(FolderOf(TestResultPath));
+    else if (!OpenRunLog(host.ProgramFolder()))
+        OpenRunLog(host.TempFolder());
+    LogLine(std::string("start: Quillan ") + QUILLAN_VERSION + ", command line \"" + commandLine_ +
+            "\", Windows " + host.WindowsVersion());
+}
+
 void TMainForm::ApplyCommandLine() {
     const char* commandLine = CurrentHost().CommandLine();
+    commandLine_ = commandLine != nullptr ? commandLine : "";
     const RunModes mode = RunModesFromWord(CommandLineWord(commandLine, 1));
     if (mode.testMode) {
         runModes.testMode = true;

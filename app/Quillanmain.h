@@ -103,6 +103,8 @@ private:
     void LoadPictures();
     void WireSkin();
     void ApplyCommandLine();
+    void OpenLog();
+    std::string commandLine_;  // as the program was started, for the log
     void ShapeWindow();
     void ProbeDefaultFile();
     void VersionTest();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "drive/command_set.h"
+#include "platform/run_log.h"
 #include "state/program_state.h"
 #include "drive/transport.h"
 #include "firmware/compatibility.h"
@@ -20,6 +21,8 @@ void TMainForm::FillDriveList() {
         CommandData[36] = 0;
         const char* text = reinterpret_cast<const char*>(CommandData + 8);
         ComboBox1.AddItem(std::string(text, strnlen(text, 28)));
+        LogLine("list entry " + std::to_string(driveListCount) + ": device " + std::to_string(device) + ", \"" +
+                std::string(text, 24) + "\" \"" + std::string(text + 24, 4) + "\"");
         listToDevice[driveListCount] = device;
         ++driveListCount;
     }
@@ -47,12 +50,15 @@ void TMainForm::MatchStartupFile() {
         selectedDrive = entry;
         ComboBox1.SetItemIndex(entry);
         RecomputeDriveFlags();
+        LogLine("start-up file fits list entry " + std::to_string(entry) +
+                (RefusedAtStartup(DriveIdentity) ? ", but this drive is never flashed unattended" : ""));
         if (RefusedAtStartup(DriveIdentity)) break;
         ShowStartupMatch();
         return;
     }
     // No drive fits: the file is dropped without a word and entry 0 is
     // selected again, described by its own data.
+    LogLine("start-up file fits no listed drive: no automatic download");
     FirmwareImage.Size = 0;
     FirmwareImage.StartupReady = false;
     if (driveListCount == 0) return;

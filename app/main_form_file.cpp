@@ -3,6 +3,7 @@
 
 #include "platform/ascii_upper.h"
 #include "firmware/compatibility.h"
+#include "platform/run_log.h"
 #include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 
@@ -33,6 +34,10 @@ void TMainForm::ToolButton1Click() {
 
 void TMainForm::CheckOpenedFile(const std::string& displayName) {
     const OpenVerdict verdict = CheckOpenedFileRules(DriveIdentity, driveFlags, FirmwareImage, runModes.noCheckMode);
+    static const char* const kVerdicts[] = {"accepted", "accepted, older than the drive's", "refused: needs K301",
+                                            "refused: another model", "refused: another drive code"};
+    LogLine(std::string("opened file for list entry ") + std::to_string(selectedDrive) + ": " +
+            kVerdicts[static_cast<int>(verdict)]);
     if (verdict != OpenVerdict::Accept) {
         Show(Notice::Error(RefusalText(verdict)).NotSystemModal());
     }

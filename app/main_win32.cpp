@@ -10,6 +10,7 @@
 #include "app/toolkit/win32_backend.h"
 #include "platform/host.h"
 #include "platform/host_win32.h"
+#include "platform/run_log.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     try {
         quillan::Win32Host host;
         quillan::SetCurrentHost(&host);
+        quillan::SetRunLogClock(quillan::Win32LocalTimeStamp);
         quillan::toolkit::Win32Backend backend(instance);
         // Without a display there is no window to wait for.
         if (!backend.CreateMainWindow(kClassName, kTitle)) return 0;

@@ -24,10 +24,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "drive/aspi_entry_points.h"
+#include "platform/run_log.h"
 #include "state/program_state.h"
 #include "firmware/firmware_reader.h"
 #include "flash/download.h"
@@ -198,14 +200,32 @@ constexpr int kMinRounds = 21;
 constexpr int kMaxRounds = 1001;
 constexpr double kMinSeconds = 1.0;
 
-int Measure(const std::string& path) {
+// The run log's stamp as the program makes it: local time to the millisecond.
+std::string BenchClock() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm local = {};
+    localtime_r(&seconds, &local);
+    char stamp[96];
+    std::snprintf(stamp, sizeof(stamp), "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
+    return stamp;
+}
+
+// Each round flashes twice, without and with the run log written to
+// `logFolder`, so that what the log adds is measured against the same
+// moment's machine.
+int Measure(const std::string& path, const std::string& logFolder) {
+    SetRunLogClock(BenchClock);
     support::FakeHost host;
     SetCurrentHost(&host);
     SendASPI32Command = CountingDriveCommand;
     QuietWindow window;
     const long long fileBytes = FileBytes(path);
     // The bench's own memory is all made and written before the baseline.
-    std::vector<double> load(kMaxRounds), download(kMaxRounds), flash(kMaxRounds), plain(kMaxRounds);
+    std::vector<double> load(kMaxRounds), download(kMaxRounds), flash(kMaxRounds), plain(kMaxRounds),
+        logged(kMaxRounds);
     std::vector<uint8_t> buffer(65536);
     if (fileBytes <= 0 || PlainReadSeconds(path, buffer) < 0) return 1;  // also warms the file cache
 
@@ -222,6 +242,10 @@ int Measure(const std::string& path) {
             return 1;
         }
         commandsPerFlash = countingDrive.commands - commandsBefore;
+        double loggedLoad = 0, loggedDownload = 0;
+        if (!OpenRunLog(logFolder) || !FlashOnce(host, window, path, loggedLoad, loggedDownload)) return 1;
+        CloseRunLog();
+        logged[rounds] = loggedLoad + loggedDownload;
         load[rounds] = loadSeconds;
         download[rounds] = downloadSeconds;
         flash[rounds] = loadSeconds + downloadSeconds;
@@ -231,9 +255,10 @@ int Measure(const std::string& path) {
         if (rounds >= kMinRounds && spent >= kMinSeconds && rounds % 2 == 1) break;
     }
     const long peakKb = PeakAbove(baselineKb);
-    std::printf("%lld %llu %ld %.9f %.9f %.9f %.9f %d\n", fileBytes, static_cast<unsigned long long>(commandsPerFlash),
-                peakKb, Median(load, rounds), Median(download, rounds), Median(flash, rounds), Median(plain, rounds),
-                rounds);
+    std::printf("%lld %llu %ld %.9f %.9f %.9f %.9f %d %.9f\n", fileBytes,
+                static_cast<unsigned long long>(commandsPerFlash), peakKb, Median(load, rounds),
+                Median(download, rounds), Median(flash, rounds), Median(plain, rounds), rounds,
+                Median(logged, rounds));
     return 0;
 }
 
@@ -321,6 +346,7 @@ struct Measured {
     unsigned long long commands = 0;
     long peakKb = 0;
     double load = 0, download = 0, flash = 0, plain = 0;
+    double flashLogged = 0;
     int rounds = 0;
 };
 
@@ -341,13 +367,14 @@ bool RunChild(const char* self, const std::string& arguments, std::string& out) 
     return pclose(pipe) == 0;
 }
 
-bool MeasureRow(const char* self, const Row& row, const std::string& path, Measured& m) {
+bool MeasureRow(const char* self, const Row& row, const std::string& path, const std::string& logFolder,
+                Measured& m) {
     std::string out;
     if (!RunChild(self, std::string("VERIFY '") + row.way + "' " + path, out)) return false;
     out.clear();
-    if (!RunChild(self, "MEASURE " + path, out)) return false;
-    return std::sscanf(out.c_str(), "%lld %llu %ld %lf %lf %lf %lf %d", &m.bytes, &m.commands, &m.peakKb, &m.load,
-                       &m.download, &m.flash, &m.plain, &m.rounds) == 8;
+    if (!RunChild(self, "MEASURE " + path + " " + logFolder, out)) return false;
+    return std::sscanf(out.c_str(), "%lld %llu %ld %lf %lf %lf %lf %d %lf", &m.bytes, &m.commands, &m.peakKb,
+                       &m.load, &m.download, &m.flash, &m.plain, &m.rounds, &m.flashLogged) == 9;
 }
 
 int RunAll(const char* self) {
@@ -359,12 +386,15 @@ int RunAll(const char* self) {
     bool ok = true;
     for (size_t i = 0; i < kRowCount && ok; ++i) {
         paths[i] = std::string(folder) + "/FW" + std::to_string(i) + ".BIN";
-        ok = WriteFile(paths[i], kRows[i].make()) && MeasureRow(self, kRows[i], paths[i], measured[i]);
+        ok = WriteFile(paths[i], kRows[i].make()) &&
+             MeasureRow(self, kRows[i], paths[i], std::string(folder) + "/", measured[i]);
     }
     std::string held;
     ok = ok && RunChild(self, "HOLD " + paths[kLargestRow], held) && std::sscanf(held.c_str(), "%ld", &holdKb) == 1;
     for (const std::string& path : paths)
         if (!path.empty()) std::remove(path.c_str());
+    std::remove((std::string(folder) + "/" + kRunLogName).c_str());
+    std::remove((std::string(folder) + "/" + kOldRunLogName).c_str());
     rmdir(folder);
     if (!ok) {
         std::fprintf(stderr, "flash_bench: a measurement failed\n");
@@ -374,16 +404,18 @@ int RunAll(const char* self) {
     std::printf("One flash, from loading the file to the end of the run, on a drive that answers\n"
                 "at once and keeps nothing; each file in a process of its own. Commands: all the\n"
                 "drive got, the disc check's five included. Peak: the process's peak resident\n"
-                "memory above its baseline. Times: medians over the rounds; flash = load + download.\n\n");
-    std::printf("%-11s %9s %8s %10s %8s %8s %8s %8s %7s %6s\n", "way", "image", "commands", "peak", "load",
-                "download", "flash", "plain", "flash/", "rounds");
-    std::printf("%-11s %9s %8s %10s %8s %8s %8s %8s %7s %6s\n", "", "", "", "", "ms", "ms", "ms", "read ms",
-                "read", "");
+                "memory above its baseline. Times: medians over the rounds; flash = load + download;\n"
+                "logged: the same flash writing QUILLAN.LOG, and what the log adds.\n\n");
+    std::printf("%-11s %9s %8s %10s %8s %8s %8s %8s %7s %8s %6s %6s\n", "way", "image", "commands", "peak", "load",
+                "download", "flash", "plain", "flash/", "logged", "log", "rounds");
+    std::printf("%-11s %9s %8s %10s %8s %8s %8s %8s %7s %8s %6s %6s\n", "", "", "", "", "ms", "ms", "ms", "read ms",
+                "read", "ms", "adds", "");
     for (size_t i = 0; i < kRowCount; ++i) {
         const Measured& m = measured[i];
-        std::printf("%-11s %6lld KB %8llu %7ld KB %8.3f %8.3f %8.3f %8.3f %7.0f %6d\n", kRows[i].way, m.bytes / 1024,
-                    m.commands, m.peakKb, m.load * 1e3, m.download * 1e3, m.flash * 1e3, m.plain * 1e3,
-                    m.flash / m.plain, m.rounds);
+        std::printf("%-11s %6lld KB %8llu %7ld KB %8.3f %8.3f %8.3f %8.3f %7.0f %8.3f %5.1f%% %6d\n", kRows[i].way,
+                    m.bytes / 1024, m.commands, m.peakKb, m.load * 1e3, m.download * 1e3, m.flash * 1e3,
+                    m.plain * 1e3, m.flash / m.plain, m.flashLogged * 1e3, 100 * (m.flashLogged / m.flash - 1),
+                    m.rounds);
     }
     std::printf("\nFor scale: holding the %lld KB file whole in memory peaks %ld KB above baseline.\n",
                 measured[kLargestRow].bytes / 1024, holdKb);
@@ -395,7 +427,7 @@ int RunAll(const char* self) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "MEASURE") == 0) return Measure(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "MEASURE") == 0) return Measure(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "VERIFY") == 0) return Verify(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "HOLD") == 0) return Hold(argv[2]);
     if (argc == 1) return RunAll(argv[0]);

@@ -1,10 +1,12 @@
 #include "drive/command_set.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/ascii_upper.h"
 #include "drive/transport.h"
 #include "platform/host.h"
+#include "platform/run_log.h"
 
 namespace quillan {
 
@@ -96,6 +98,9 @@ int QueryDriveIdentity(uint8_t device) {
     }
     DriveIdentity.driveCode[3] = '\0';
     UpperCaseAscii(DriveIdentity.driveCode);
+    LogLine("identity of device " + std::to_string(device) + ": \"" + DriveIdentity.driveModel + "\" \"" +
+            DriveIdentity.driveRevision + "\" code \"" + DriveIdentity.driveCode + "\"" +
+            (DriveIdentity.codeReadDirectly ? " (read from the drive)" : " (from INQUIRY)"));
     return 1;
 }
 

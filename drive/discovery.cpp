@@ -1,8 +1,10 @@
 #include "drive/discovery.h"
 
 #include <cstring>
+#include <string>
 
 #include "drive/aspi_entry_points.h"
+#include "platform/run_log.h"
 #include "state/program_state.h"
 #include "drive/transport.h"
 #include "platform/host.h"
@@ -18,6 +20,13 @@ constexpr uint32_t kProbeLength = 36;
 // Peripheral qualifier 0, device type 5 (CD/DVD): compared as a whole byte.
 constexpr uint8_t kOpticalDevice = 0x05;
 
+// Vendor, product and revision as the probe's reply has them (bytes 8-35).
+void LogDriveFound(const std::string& where, const uint8_t reply[kProbeLength]) {
+    const std::string identity(reinterpret_cast<const char*>(reply) + 8, 28);
+    LogLine("drive " + std::to_string(TheDeviceTable.driveCount) + " found at " + where + ": \"" +
+            identity.substr(0, 8) + "\" \"" + identity.substr(8, 16) + "\" \"" + identity.substr(24, 4) + "\"");
+}
+
 void FindPassThroughDrives(uint8_t reply[kProbeLength]) {
     TransportSelector = 1;
     char rootPath[3] = {'a', ':', '\0'};
@@ -27,7 +36,9 @@ void FindPassThroughDrives(uint8_t reply[kProbeLength]) {
         TheDeviceTable.deviceHandles[TheDeviceTable.driveCount] = device;
         if (device == kInvalidDevice) continue;
         const int status = PassThroughExecute(device, kProbeCdb, 6, reply, kProbeLength, kDataIn);
+        LogCommand(kProbeCdb, 6, kDataIn, kProbeLength, static_cast<uint8_t>(status & 0xFF), reply);
         if (status == kStatusGood && reply[0] == kOpticalDevice) {
+            LogDriveFound(std::string("letter ") + rootPath, reply);
             ++TheDeviceTable.driveCount;
         } else {
             // A letter that is not a working optical drive is never used again.
@@ -43,7 +54,9 @@ void FindAspiDrives(uint8_t reply[kProbeLength]) {
         for (uint8_t target = 0; target < 8; ++target) {
             const uint8_t status = AspiExecute(static_cast<uint8_t>(adapter), target, kProbeCdb, 6,
                                                reply, kProbeLength, kDataIn);
+            LogCommand(kProbeCdb, 6, kDataIn, kProbeLength, status, reply);
             if (status != kStatusGood || reply[0] != kOpticalDevice) continue;
+            LogDriveFound("ha " + std::to_string(adapter) + " target " + std::to_string(target), reply);
             const uint8_t index = TheDeviceTable.driveCount;
             TheDeviceTable.aspiTargets[index] = target;
             TheDeviceTable.aspiHostAdapters[index] = static_cast<uint8_t>(adapter);
@@ -65,10 +78,13 @@ uint8_t FindDrives() {
     uint8_t reply[kProbeLength] = {};
 
     if (CurrentHost().PlatformId() == kPlatformWin32Nt) {
+        LogLine("path: pass-through (NT family), letters a: to z:");
         FindPassThroughDrives(reply);
     } else {
+        LogLine("path: ASPI (Windows 9x), WNASPI32.DLL");
         FindAspiDrives(reply);
     }
+    LogLine(std::to_string(TheDeviceTable.driveCount) + " drive(s) found");
     return TheDeviceTable.driveCount;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "drive/aspi_entry_points.h"
+#include "platform/run_log.h"
 #include "state/program_state.h"
 
 namespace quillan {
@@ -67,7 +68,9 @@ uint8_t SendDriveCommand(uint8_t driveIndex, const uint8_t* cdb, uint8_t cdbLeng
         result = PassThroughExecute(TheDeviceTable.deviceHandles[driveIndex], cdb, cdbLength, data,
                                     transferLength, direction);
     }
-    return static_cast<uint8_t>(result & 0xFF);
+    const uint8_t status = static_cast<uint8_t>(result & 0xFF);
+    LogCommand(cdb, cdbLength, direction, transferLength, status, data);
+    return status;
 }
 
 }  // namespace quillan

@@ -5,6 +5,7 @@
 
 #include "platform/ascii_upper.h"
 #include "firmware/firmware_file.h"
+#include "platform/run_log.h"
 #include "state/program_state.h"
 
 namespace quillan {
@@ -86,7 +87,28 @@ std::string DownloadInfoText(int32_t chunkKb, int32_t chunkCount) {
     return text;
 }
 
-bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
+namespace {
+
+// What support needs to know of the file the program is about to trust.
+void LogLoadedFile() {
+    const FirmwareImageRecord& f = FirmwareImage;
+    const char* layout = f.SingleCommand ? "single-command"
+                         : f.Trimmed     ? "marked, with boot block"
+                         : f.Marked      ? "marked"
+                                         : "trailer";
+    static const char kDigits[] = "0123456789abcdef";
+    std::string digest;
+    for (uint8_t byte : f.Fingerprint.digest) {
+        digest += kDigits[byte >> 4];
+        digest += kDigits[byte & 0x0F];
+    }
+    LogLine("file \"" + f.Path + "\": " + std::to_string(f.Fingerprint.length) + " bytes, layout " + layout +
+            ", model \"" + f.Model + "\" revision \"" + f.Revision + "\" code \"" + f.Code + "\", image " +
+            std::to_string(f.Size) + " bytes in " + std::to_string(f.ChunkCount) + " x " +
+            std::to_string(f.ChunkKb) + " KB, sha-256 " + digest);
+}
+
+bool ReadWithoutLog(const std::string& path, const ShowFailure& showFailure) {
     ResetRecord();
     // A longer path would have to be cut, and a cut path may name another file.
     if (path.size() > kMaxPathLength) return Refuse(showFailure, kNotOpened);
@@ -171,6 +193,14 @@ bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
     const bool chunksFit = chunkCount == 1 || (chunkKb >= 1 && chunkKb * 1024 <= kCommandBufferBytes);
     const bool fits = chunkCount >= 1 && lastFits && chunksFit;
     if (!consistent || !fits) return Refuse(showFailure, FileOpenFailText(chunkKb, lastKb, chunkCount));
+    return true;
+}
+
+}  // namespace
+
+bool ReadFirmwareFile(const std::string& path, const ShowFailure& showFailure) {
+    if (!ReadWithoutLog(path, showFailure)) return false;  // the refusal's box is logged
+    LogLoadedFile();
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
 #include "platform/host.h"
+#include "platform/run_log.h"
 
 namespace quillan {
 
@@ -134,6 +135,8 @@ bool ReadPiece(std::FILE* file, uint8_t* into, uint32_t count) {
 }
 
 void Worker(void* argument) {
+    // Its own thread in the program; a test may run it on the window's.
+    const char* const threadBefore = SetRunLogThreadName("worker");
     const WorkerContext& context = *static_cast<const WorkerContext*>(argument);
     DownloadWindow& window = *context.window;
     const uint8_t device = context.device;
@@ -159,6 +162,7 @@ void Worker(void* argument) {
     }
     const Notice end = flashed ? Notice::Plain(kDownloadOk) : Notice::Error(kDownloadFail);
     if (!flags.testMode) window.Show(end);
+    SetRunLogThreadName(threadBefore);
     BusyFlag = 0;
 }
 
@@ -197,6 +201,8 @@ BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FI
 
     // The boot block is the file's last 64 KB, right after the main image.
     if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return BootBlockUpdated::FileShort;
+    // 512 pieces: one line for them all, and one for each refused piece.
+    BeginQuietCommands();
     for (uint32_t i = 0; i < kBootPieces; ++i) {
         // The whole header, every time: a refused piece leaves its sense key
         // in byte 2, the high byte of the page length.
@@ -204,7 +210,10 @@ BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FI
         PutFlashPageHeader(kPageBootPiece, static_cast<uint16_t>(address), kPageListBootPiece);
         CommandData[8] = 0x00;
         CommandData[9] = 0x40;
-        if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) return BootBlockUpdated::FileShort;
+        if (!ReadPiece(file, CommandData + 10, kBootPieceBytes)) {
+            EndQuietCommands("boot-block pieces, cut short by the file");
+            return BootBlockUpdated::FileShort;
+        }
         CommandData[74] = 0;
         CommandData[75] = 0;
         SendFlashPage(device, kPageListBootPiece);
@@ -212,6 +221,7 @@ BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FI
         window.PaintNow();
         window.ProcessMessages();
     }
+    EndQuietCommands("boot-block pieces");
     return BootBlockUpdated::Done;
 }
 
@@ -320,10 +330,13 @@ void ProgressTick(DownloadWindow& window, RunModes flags) {
     GiveWindowBack(window);
     Host& host = CurrentHost();
     if (flags.testMode) {
+        LogLine("test run over: the window closes, no restart");
         window.CloseMainWindow();
     } else if (flags.ntPlatform) {
+        LogLine("restart of Windows asked (shutdown privilege, then ExitWindowsEx)");
         host.RestartWindows();
     } else {
+        LogLine("restart of Windows asked (ExitWindowsEx)");
         host.DirectRestart();
     }
 }

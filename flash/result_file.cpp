@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/run_log.h"
 #include "platform/scoped_file.h"
 
 namespace quillan {
@@ -14,8 +15,13 @@ namespace {
 // Binary mode with the CR added here gives the same bytes on every platform
 // that a text-mode write gives on Windows.
 void WriteOne(const std::string& path, const std::string& line) {
+    const std::string shown = line.substr(0, line.find('\n'));
     const ScopedFile file(std::fopen(path.c_str(), "wb"));
-    if (!file) return;
+    if (!file) {
+        LogLine("result " + shown + " not written: " + path + " cannot be created");
+        return;
+    }
+    LogLine("result " + shown + " written to " + path);
     std::string bytes;
     for (char c : line) {
         if (c == '\n') bytes += '\r';

@@ -30,6 +30,13 @@ public:
     // `path` made whole against the current folder (GetFullPathNameA).
     virtual std::string FullPath(const std::string& path) = 0;
 
+    // For the run log: the program's own folder and the user's temporary
+    // folder (each ending with a separator), and the Windows version
+    // ("4.10.2222").
+    virtual std::string ProgramFolder() = 0;
+    virtual std::string TempFolder() = 0;
+    virtual std::string WindowsVersion() = 0;
+
     // Opens HKEY_LOCAL_MACHINE\`path` with KEY_ALL_ACCESS, reads the value
     // `name` into `buffer` offering `size` bytes, then flushes and closes the
     // key.

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
+#include <string>
+
 #include "platform/restart.h"
 #include "platform/scoped_win32.h"
 
@@ -27,6 +30,38 @@ std::string Win32Host::FullPath(const std::string& path) {
     // A path that cannot be made whole stays as it is; opening it decides.
     if (length == 0 || length >= sizeof(full)) return path;
     return std::string(full, length);
+}
+
+std::string Win32Host::ProgramFolder() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path)) return std::string();
+    const std::string full(path, length);
+    return full.substr(0, full.find_last_of("\\/") + 1);
+}
+
+std::string Win32Host::TempFolder() {
+    char path[MAX_PATH];
+    const DWORD length = GetTempPathA(sizeof(path), path);
+    return length == 0 || length >= sizeof(path) ? std::string() : std::string(path, length);
+}
+
+std::string Win32Host::WindowsVersion() {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExA(&version);
+    // Windows 9x keeps the version in the high word of the build number.
+    return std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) + "." +
+           std::to_string(version.dwBuildNumber & 0xFFFF);
+}
+
+std::string Win32LocalTimeStamp() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char stamp[32];
+    std::snprintf(stamp, sizeof(stamp), "%04u-%02u-%02u %02u:%02u:%02u.%03u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    return stamp;
 }
 
 RegistryRead Win32Host::ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) {

@@ -11,11 +11,17 @@ public:
     uint32_t PlatformId() override;
     void Pause(uint32_t milliseconds) override;
     std::string FullPath(const std::string& path) override;
+    std::string ProgramFolder() override;
+    std::string TempFolder() override;
+    std::string WindowsVersion() override;
     RegistryRead ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) override;
     bool TerminateProcessByName(const char* exeName) override;
     bool StartWorker(void (*work)(void* context), void* context) override;
     bool RestartWindows() override;
     void DirectRestart() override;
 };
+
+// The run log's time stamp: local time to the millisecond.
+std::string Win32LocalTimeStamp();
 
 }  // namespace quillan

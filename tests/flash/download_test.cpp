@@ -21,6 +21,7 @@
 #include "support/command_log.h"
 #include "support/firmware_files.h"
 #include "support/main_form_fixture.h"
+#include "platform/run_log.h"
 #include "support/scratch_dir.h"
 
 namespace quillan {
@@ -526,6 +527,57 @@ TEST_F(Download, EachPieceFailingInTurn) {
     }
 }
 
+// What support reads after a chunked download whose second piece the drive
+// refused: which drive, which file, each command and the drive's answer, the
+// box the user saw and the result line the calling script got.
+TEST_F(Download, RunLogOfAFailedChunkedDownload) {
+    SetRunLogClock([] { return std::string("12:00:00.000"); });
+    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::FaultRule fails;
+    fails.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0xFF};
+    fails.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
+    drive.faults.push_back(fails);
+    Prepare(testing::ChunkedFile(Info(), 3, 16), drive);
+    form->ToolButton2Click();
+    SetRunLogClock(nullptr);
+
+    // The log lies beside the result file; each line is stamped and ends CR LF.
+    std::ifstream in(scratch_ / "QUILLAN.LOG", std::ios::binary);
+    Lines log;
+    for (std::string line; std::getline(in, line);) {
+        ASSERT_EQ(line.back(), '\r');
+        log.push_back(line.substr(0, line.size() - 1));
+    }
+    const std::string t = "12:00:00.000 window ";
+    const std::string result = (scratch_ / "QUILLAN.TMP").string();
+    const auto from = std::find_if(log.begin(), log.end(), [&](const std::string& l) {
+        return l.rfind(t + "file \"", 0) == 0;
+    });
+    ASSERT_NE(from, log.end()) << "no line for the loaded file";
+    EXPECT_EQ(from->substr(0, from->find(": 81920")), t + "file \"" + file_->Path() + "\"");
+    EXPECT_NE(from->find(": 81920 bytes, layout trailer, model \"HALVERN DVD-ROM XD-340  \" revision \"1.20\" code "
+                         "\"XDA\", image 81920 bytes in 3 x 32 KB, sha-256 "),
+              std::string::npos)
+        << *from;
+    const std::string tur = t + "command 00 00 00 00 00 00, in 0 -> status 4, sense 2/3A/00";
+    const Lines expected = {
+        t + "opened file for list entry 0: accepted",
+        tur, tur, tur, tur, tur,
+        t + "result START written to " + result,
+        t + "command FF 00 01 00 00 00 00 00 00 00 00 00, out 32768 -> status 1 good",
+        t + "command FF 00 01 00 00 FF 00 00 00 00 00 00, out 32768 -> status 4, sense 3/0C/00",
+        t + "box \"MESSAGE\": Flash Cmd Fail!!",
+    };
+    EXPECT_EQ(Lines(from + 1, log.end()), expected);
+    EXPECT_EQ(log.front(), t + "start: Quillan 3.23.3, command line \"q.exe -LIVE\", Windows 4.10.2222");
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        t + "drive 0 found at ha 0 target 0: \"HALVERN \" \"DVD-ROM XD-340  \" \"1.10\""),
+              log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        t + "identity of device 0: \"HALVERN DVD-ROM XD-340  \" \"1.10\" code \"XDA\" (read from the drive)"),
+              log.end());
+}
+
 TEST_F(Download, WorkerThatCannotStartIsACommandFailure) {
     const struct Case {
         const char* name;
@@ -985,6 +1037,25 @@ TEST(ProgressEstimate, ExpectedTicks) {
         int32_t size, ticks;
     } cases[] = {{64 * 1024, 4}, {1024 * 1024, 70}, {2048 * 1024, 140}, {14 * 1024, 1}, {0, 1}, {15 * 1024, 1}};
     for (const auto& c : cases) EXPECT_EQ(ExpectedTicks(c.size), c.ticks) << c.size;
+}
+
+// No folder takes the log (the program's own, the temporary one): the flash
+// runs and ends exactly as it does with one.
+TEST_F(Download, AFlashWithoutAWritableLogEndsAsBefore) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    sim::SimDrive* drive = nullptr;
+    {
+        host.programFolder = (scratch_ / "no such folder" / "").string();
+        host.tempFolder = host.programFolder;
+        drive = Prepare(bytes, {}, "");
+    }
+    ASSERT_FALSE(RunLogOpen());
+    form->ToolButton2Click();
+    host.RunWorker();
+    form->Timer1Timer();
+    EXPECT_EQ(drive->Image(), bytes);
+    EXPECT_EQ(NewMessages(), Lines{"  Download Ok!!  \nRestart WINDOWS"});
+    EXPECT_EQ(host.directRestarts, 1);
 }
 
 TEST_F(Download, BarFor64KBImage) {

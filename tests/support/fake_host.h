@@ -47,6 +47,9 @@ public:
 
     std::string commandLine = "C:\\QUILLAN\\QUILLAN.EXE";
     uint32_t platformId = kPlatformWin32Windows;
+    // Where a run without -LIVE or -TEST keeps QUILLAN.LOG.
+    std::string programFolder = (std::filesystem::temp_directory_path() / "").string();
+    std::string tempFolder = (std::filesystem::temp_directory_path() / "").string();
     // Registry keys that open; each maps value names to their bytes.
     std::map<std::string, std::map<std::string, std::vector<uint8_t>>> keys;
 
@@ -69,6 +72,9 @@ public:
     }
     // As Windows makes it: a path with a drive letter or a leading separator
     // is whole already.
+    std::string ProgramFolder() override { return programFolder; }
+    std::string TempFolder() override { return tempFolder; }
+    std::string WindowsVersion() override { return "4.10.2222"; }
     std::string FullPath(const std::string& path) override {
         const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
                            path[1] == ':' && (path[2] == '\\' || path[2] == '/');

@@ -12,6 +12,7 @@
 #include "drive/transport.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"
+#include "platform/run_log.h"
 #include "support/fake_host.h"
 
 namespace quillan::testing {
@@ -25,6 +26,7 @@ protected:
         Program.Reset();
     }
     void TearDown() override {
+        CloseRunLog();
         SendASPI32Command = nullptr;
         GetASPI32SupportInfo = nullptr;
         SetCurrentHost(nullptr);

@@ -127,6 +127,17 @@ wait_for 60 grep -q 'Download Ok' "$live_boxes" || fail "live: no end box"
 wait_for 30 gone "$WORK/live/quillan.exe" || fail "live: the restart did not end the program"
 result_is "$WORK/live/QUILLAN.TMP" COMPLETE || fail "live: result $(od -c "$WORK/live/QUILLAN.TMP" | head -n 2)"
 cmp -s "$WORK/AUTORUN.BIN" "$WORK/images/drive-0-1.image" || fail "live: the drive's image differs from the file"
+# The run's log lies beside the result file, with both threads' lines, each
+# stamped with the local time to the millisecond.
+log="$WORK/live/QUILLAN.LOG"
+stamp='^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\.[0-9]{3} '
+for wanted in "window start: Quillan 3.23.3, command line" "window path: ASPI" \
+              "window file \".*AUTORUN.BIN\": 81920 bytes, layout trailer" \
+              "window result START written to" "worker command FF 00 01 00 00 10 00 00 00 00 00 00, out 16384 -> status 1 good" \
+              "worker result COMPLETE written to" "worker box \"MESSAGE\":   Download Ok!!  " \
+              "window restart of Windows asked"; do
+  tr -d '\r' < "$log" | grep -qE "$stamp$wanted" || fail "live: no log line \"$wanted\" in $log"
+done
 # Every command after discovery went to the second drive.
 grep '^exec' "$WORK/live.log" | grep -v 'cdb=120000002400' | grep -q 'target=0 .*cdb=ff0001' && fail "live: flashed the wrong drive"
 echo "PASS: unattended runs under Wine"
