@@ -27,7 +27,6 @@ public:
     void ShowMainWindow();
     // Runs until the main window is gone.
     void RunMessageLoop();
-    HWND MainWindow() const { return mainWindow_; }
 
     void ControlCreated(Control& control) override;
     void ControlChanged(Control& control) override;
