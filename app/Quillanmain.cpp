@@ -11,6 +11,7 @@
 #include "firmware/firmware_reader.h"
 #include "flash/result_file.h"
 #include "platform/host.h"
+#include "platform/scoped_file.h"
 
 namespace quillan {
 
@@ -156,9 +157,8 @@ void TMainForm::ProbeDefaultFile() {
     // as the user browses, and another folder may hold another AUTORUN.BIN.
     startupFileName_ = FirmwareImage.Path;
     FirmwareImage.Path = CurrentHost().FullPath(FirmwareImage.Path);
-    std::FILE* file = std::fopen(FirmwareImage.Path.c_str(), "rb");
-    if (file == nullptr) return;
-    std::fclose(file);
+    const ScopedFile file(std::fopen(FirmwareImage.Path.c_str(), "rb"));
+    if (!file) return;
     FirmwareImage.StartupReady = true;
 }
 

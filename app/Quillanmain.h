@@ -70,6 +70,8 @@ public:
     void PaintNow() override;
     void SetProgressTimer(bool enabled) override;
     void HoldUserInput(bool held) override;
+    void CaptureMouse(bool held) override;
+    void ShowHourglass(bool shown) override;
     void CloseMainWindow() override;
 
     // Run-mode flags, fixed after FormCreate has read the command line.

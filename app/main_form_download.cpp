@@ -42,6 +42,10 @@ void TMainForm::HoldUserInput(bool held) {
     backend_.HoldUserInput(held);
 }
 
+void TMainForm::CaptureMouse(bool held) { backend_.CaptureMouse(held); }
+
+void TMainForm::ShowHourglass(bool shown) { backend_.ShowHourglass(shown); }
+
 void TMainForm::OnInput(void (TMainForm::*handler)()) {
     if (!userInputHeld_) (this->*handler)();
 }

@@ -53,6 +53,8 @@ public:
     void ProcessMessages() override {}
     void PaintNow() override {}
     void HoldUserInput(bool) override {}
+    void CaptureMouse(bool) override {}
+    void ShowHourglass(bool) override {}
     void SetProgressTimer(bool) override {}
     void CloseMainWindow() override {}
     std::string last, status;

@@ -96,16 +96,12 @@ void ScanPortPositions() {
     for (int position = 0; position < 4; ++position) {
         *portDigit = static_cast<char>('0' + position / 2);
         *targetDigit = static_cast<char>('0' + position % 2);
-        RegistryKey key = 0;
-        if (!host.OpenMachineKey(path, &key)) continue;
         uint8_t deviceName[36] = {};
-        if (host.QueryValue(key, "DeviceName", deviceName, sizeof(deviceName)) &&
+        if (host.ReadMachineValue(path, "DeviceName", deviceName, sizeof(deviceName)) == RegistryRead::Read &&
             PortPositions.count < 4) {
             PortPositions.positions[PortPositions.count] = position;
             ++PortPositions.count;
         }
-        host.FlushKey(key);
-        host.CloseKey(key);
     }
 }
 

@@ -22,14 +22,4 @@ void CloseDriveDevice(DeviceHandle device);
 // it because a 64-bit pointer does not fit the 32-bit field.
 bool SubmitPassThrough(DeviceHandle device, PassThroughBlock& block, uint8_t* data);
 
-#ifndef _WIN32
-// Native builds have no devices; tests may plug in a stand-in for both calls.
-struct DriveDeviceStandIn {
-    DeviceHandle (*open)(const char* rootPath);
-    bool (*submit)(DeviceHandle device, PassThroughBlock& block, uint8_t* data);
-    void (*close)(DeviceHandle device);
-};
-void SetDriveDeviceStandIn(const DriveDeviceStandIn* standIn);
-#endif
-
 }  // namespace quillan

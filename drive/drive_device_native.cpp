@@ -1,5 +1,6 @@
 // Native builds reach no real drive: without a stand-in every letter is absent.
 #include "drive/drive_device.h"
+#include "drive/drive_device_stand_in.h"
 
 namespace quillan {
 namespace {

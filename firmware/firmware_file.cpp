@@ -9,12 +9,12 @@
 
 namespace quillan {
 
-FirmwareFile OpenFirmwareFile(const std::string& path) {
+ScopedFile OpenFirmwareFile(const std::string& path) {
 #ifdef _WIN32
     // msvcrt's share-mode open: present on Windows 98 and 2000 alike.
-    return FirmwareFile(_fsopen(path.c_str(), "rb", _SH_DENYWR));
+    return ScopedFile(_fsopen(path.c_str(), "rb", _SH_DENYWR));
 #else
-    return FirmwareFile(std::fopen(path.c_str(), "rb"));
+    return ScopedFile(std::fopen(path.c_str(), "rb"));
 #endif
 }
 

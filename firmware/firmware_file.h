@@ -5,17 +5,12 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "firmware/sha256.h"
+#include "platform/scoped_file.h"
 
 namespace quillan {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FirmwareFile = std::unique_ptr<std::FILE, FileCloser>;
 
 struct FileFingerprint {
     int64_t length = -1;
@@ -24,7 +19,7 @@ struct FileFingerprint {
 
 // Opens for reading ("rb") and, on Windows, denies writing to others until
 // the file is closed. Empty when the file cannot be opened so.
-FirmwareFile OpenFirmwareFile(const std::string& path);
+ScopedFile OpenFirmwareFile(const std::string& path);
 
 // Length and digest of everything from the file's start to its end; false
 // when a read fails. Leaves the file positioned at its start.

@@ -113,7 +113,7 @@ bool ReadWithoutLog(const std::string& path, const ShowFailure& showFailure) {
     // A longer path would have to be cut, and a cut path may name another file.
     if (path.size() > kMaxPathLength) return Refuse(showFailure, kNotOpened);
     // Nobody writes to the file while its block and its digest are read.
-    const FirmwareFile opened = OpenFirmwareFile(path);
+    const ScopedFile opened = OpenFirmwareFile(path);
     std::FILE* file = opened.get();
     if (file == nullptr) return Refuse(showFailure, kNotOpened);
 

@@ -31,7 +31,7 @@ constexpr uint32_t kSingleCommandSkip = 4096;
 
 // The firmware file from the check before the first command to the end of
 // the download: open, and on Windows closed to writers, all that time.
-FirmwareFile downloadFile;
+ScopedFile downloadFile;
 
 // What the worker reads, written by the window's thread before it is
 // created. It outlives the handler that starts the worker, so it has a home
@@ -70,9 +70,9 @@ int DmaCheck(DownloadWindow& window, uint8_t device) {
     const int32_t position = PortPositions.positions[device];
     char key[] = "Hardware\\DeviceMap\\Scsi\\Scsi Port 1";
     key[sizeof(key) - 2] = static_cast<char>('0' + position / 2);
-    Host& host = CurrentHost();
-    RegistryKey opened = 0;
-    if (!host.OpenMachineKey(key, &opened)) {
+    uint8_t value[4] = {};
+    const RegistryRead read = CurrentHost().ReadMachineValue(key, "DMAEnabled", value, sizeof(value));
+    if (read == RegistryRead::KeyMissing) {
         Notice notice;
         notice.text = "Reg Read Fail";
         notice.caption = "Message";
@@ -82,16 +82,13 @@ int DmaCheck(DownloadWindow& window, uint8_t device) {
         return kRegistryUnreadable;
     }
     int outcome = kProceed;
-    uint8_t value[4] = {};
-    if (!host.QueryValue(opened, "DMAEnabled", value, sizeof(value))) {
+    if (read != RegistryRead::Read) {
         outcome = kRegistryUnreadable;
     } else {
         const uint32_t bits = value[0] | (value[1] << 8) | (value[2] << 16) | (static_cast<uint32_t>(value[3]) << 24);
         const uint32_t targetBit = (position % 2 == 0) ? 0x1 : 0x2;
         if (bits & targetBit) outcome = kDmaMode;
     }
-    host.FlushKey(opened);
-    host.CloseKey(opened);
     return outcome;
 }
 
@@ -152,9 +149,8 @@ void Worker(void* argument) {
         const uint32_t length = static_cast<uint32_t>(FlashDownloadTemplate[5]) * 1024;
         status = SendDriveCommand(device, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
     }
-    Host& host = CurrentHost();
-    host.RestoreCursor();
-    host.ReleaseMouse();
+    window.ShowHourglass(false);
+    window.CaptureMouse(false);
     const bool flashed = status == kStatusGood;
     if (flashed) {
         WriteResultLine("COMPLETE\n", flags.liveMode, flags.testMode);
@@ -296,8 +292,8 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     // Nothing repaints while this thread waits for the drive.
     window.PaintNow();
     Host& host = CurrentHost();
-    host.CaptureMouse();
-    host.ShowHourglass();
+    window.CaptureMouse(true);
+    window.ShowHourglass(true);
     host.TerminateProcessByName("directcd.exe");
 
     PiecesSent sent;
@@ -310,9 +306,9 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
 
     if (sent != PiecesSent::WorkerHasTheLast) {
         ShowError(window, "Flash Cmd Fail!!");
-        host.ReleaseMouse();
+        window.CaptureMouse(false);
         // Idle again: the hourglass would say otherwise.
-        host.RestoreCursor();
+        window.ShowHourglass(false);
         GiveWindowBack(window);
     }
 }

@@ -22,6 +22,11 @@ public:
     // While held, no user input reaches the window (keys, mouse, the drive
     // list, closing it); the program's message boxes still take theirs.
     virtual void HoldUserInput(bool held) = 0;
+    // While the drive is written the window holds the mouse and shows the
+    // hourglass. The worker thread calls these too: each takes effect on the
+    // window's own thread, in the order asked, before it returns.
+    virtual void CaptureMouse(bool held) = 0;
+    virtual void ShowHourglass(bool shown) = 0;
     virtual void CloseMainWindow() = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/run_log.h"
+#include "platform/scoped_file.h"
 
 namespace quillan {
 
@@ -15,8 +16,8 @@ namespace {
 // that a text-mode write gives on Windows.
 void WriteOne(const std::string& path, const std::string& line) {
     const std::string shown = line.substr(0, line.find('\n'));
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    const ScopedFile file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
         LogLine("result " + shown + " not written: " + path + " cannot be created");
         return;
     }
@@ -26,8 +27,7 @@ void WriteOne(const std::string& path, const std::string& line) {
         if (c == '\n') bytes += '\r';
         bytes += c;
     }
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
 }
 
 }  // namespace

@@ -11,7 +11,12 @@ namespace quillan {
 constexpr uint32_t kPlatformWin32Windows = 1;  // Windows 9x
 constexpr uint32_t kPlatformWin32Nt = 2;
 
-using RegistryKey = uintptr_t;
+// What reading one registry value found.
+enum class RegistryRead {
+    KeyMissing,   // the key did not open
+    ValueUnread,  // the key opened, but the value could not be read
+    Read,         // the value is in the buffer
+};
 
 class Host {
 public:
@@ -32,23 +37,15 @@ public:
     virtual std::string TempFolder() = 0;
     virtual std::string WindowsVersion() = 0;
 
-    // Registry under HKEY_LOCAL_MACHINE, opened with KEY_ALL_ACCESS.
-    virtual bool OpenMachineKey(const char* path, RegistryKey* key) = 0;
-    // Reads a value into `buffer` offering `size` bytes; false when it fails.
-    virtual bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) = 0;
-    virtual void FlushKey(RegistryKey key) = 0;
-    virtual void CloseKey(RegistryKey key) = 0;
+    // Opens HKEY_LOCAL_MACHINE\`path` with KEY_ALL_ACCESS, reads the value
+    // `name` into `buffer` offering `size` bytes, then flushes and closes the
+    // key.
+    virtual RegistryRead ReadMachineValue(const char* path, const char* name, uint8_t* buffer,
+                                          uint32_t size) = 0;
 
     // Ends the first running process whose executable name matches (see
     // ProcessNameMatches); true when one was found and terminated.
     virtual bool TerminateProcessByName(const char* exeName) = 0;
-
-    // While the drive is written: mouse input goes to the application
-    // window, and the cursor is the hourglass.
-    virtual void CaptureMouse() = 0;
-    virtual void ReleaseMouse() = 0;
-    virtual void ShowHourglass() = 0;
-    virtual void RestoreCursor() = 0;
 
     // Runs `work` on a new thread whose handle is not kept; false when no
     // thread could be created.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/restart.h"
-#include "platform/win32_ui_messages.h"
+#include "platform/scoped_win32.h"
 
 namespace quillan {
 
@@ -64,57 +64,34 @@ std::string Win32LocalTimeStamp() {
     return stamp;
 }
 
-bool Win32Host::OpenMachineKey(const char* path, RegistryKey* key) {
+RegistryRead Win32Host::ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS)
-        return false;
-    *key = reinterpret_cast<RegistryKey>(opened);
-    return true;
-}
-
-bool Win32Host::QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) {
+        return RegistryRead::KeyMissing;
+    const ScopedRegistryKey key(opened);
     DWORD length = size;
-    return RegQueryValueExA(reinterpret_cast<HKEY>(key), name, nullptr, nullptr, buffer, &length) ==
-           ERROR_SUCCESS;
+    const bool read = RegQueryValueExA(key.Get(), name, nullptr, nullptr, buffer, &length) == ERROR_SUCCESS;
+    RegFlushKey(key.Get());
+    return read ? RegistryRead::Read : RegistryRead::ValueUnread;
 }
-
-void Win32Host::FlushKey(RegistryKey key) { RegFlushKey(reinterpret_cast<HKEY>(key)); }
-
-void Win32Host::CloseKey(RegistryKey key) { RegCloseKey(reinterpret_cast<HKEY>(key)); }
 
 bool Win32Host::TerminateProcessByName(const char* exeName) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    const ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Valid()) return false;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.Get(), &entry); more; more = Process32Next(snapshot.Get(), &entry)) {
         if (!ProcessNameMatches(entry.szExeFile, exeName)) continue;
         // Only the first match; nothing waits for it to end.
-        HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID);
-        if (process == nullptr) {
-            CloseHandle(snapshot);
-            return false;
-        }
+        const ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
+        if (!process.Valid()) return false;
         DWORD exitCode = 0;
-        GetExitCodeProcess(process, &exitCode);
-        TerminateProcess(process, exitCode);
-        CloseHandle(process);
-        CloseHandle(snapshot);
+        GetExitCodeProcess(process.Get(), &exitCode);
+        TerminateProcess(process.Get(), exitCode);
         return true;
     }
-    CloseHandle(snapshot);
     return false;
 }
-
-// SendMessage runs these on the window's thread and returns only after,
-// so the worker's steps keep their order.
-void Win32Host::CaptureMouse() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetMouseCapture, 1, 0); }
-
-void Win32Host::ReleaseMouse() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetMouseCapture, 0, 0); }
-
-void Win32Host::ShowHourglass() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetBusyCursor, 1, 0); }
-
-void Win32Host::RestoreCursor() { SendMessageA(static_cast<HWND>(applicationWindow_), kSetBusyCursor, 0, 0); }
 
 namespace {
 
@@ -140,7 +117,10 @@ public:
         return version.dwPlatformId;
     }
     bool OpenProcessToken() override {
-        return ::OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_) != FALSE;
+        HANDLE token = nullptr;
+        if (!::OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+        token_.Reset(token);
+        return true;
     }
     void LookupShutdownPrivilege() override {
         LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges_.Privileges[0].Luid);
@@ -148,13 +128,13 @@ public:
     void EnableShutdownPrivilege() override {
         privileges_.PrivilegeCount = 1;
         privileges_.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        AdjustTokenPrivileges(token_, FALSE, &privileges_, 0, nullptr, nullptr);
+        AdjustTokenPrivileges(token_.Get(), FALSE, &privileges_, 0, nullptr, nullptr);
     }
     uint32_t LastError() override { return GetLastError(); }
     bool ExitWindowsReboot() override { return ExitWindowsEx(EWX_REBOOT, 0) != FALSE; }
 
 private:
-    HANDLE token_ = nullptr;
+    ScopedHandle token_;
     TOKEN_PRIVILEGES privileges_ = {};
 };
 
@@ -163,13 +143,12 @@ private:
 bool Win32Host::StartWorker(void (*work)(void* context), void* context) {
     DWORD threadId = 0;
     auto* start = new WorkerStart{work, context};
-    HANDLE thread = CreateThread(nullptr, 0, RunWorker, start, 0, &threadId);
-    if (thread == nullptr) {
+    // The thread's handle is not kept.
+    const ScopedHandle thread(CreateThread(nullptr, 0, RunWorker, start, 0, &threadId));
+    if (!thread.Valid()) {
         delete start;
         return false;
     }
-    // The thread's handle is not kept.
-    CloseHandle(thread);
     return true;
 }
 

@@ -14,24 +14,11 @@ public:
     std::string ProgramFolder() override;
     std::string TempFolder() override;
     std::string WindowsVersion() override;
-    bool OpenMachineKey(const char* path, RegistryKey* key) override;
-    bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) override;
-    void FlushKey(RegistryKey key) override;
-    void CloseKey(RegistryKey key) override;
+    RegistryRead ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) override;
     bool TerminateProcessByName(const char* exeName) override;
-    void CaptureMouse() override;
-    void ReleaseMouse() override;
-    void ShowHourglass() override;
-    void RestoreCursor() override;
     bool StartWorker(void (*work)(void* context), void* context) override;
     bool RestartWindows() override;
     void DirectRestart() override;
-
-    // The window that takes the mouse capture during a download.
-    void SetApplicationWindow(void* window) { applicationWindow_ = window; }
-
-private:
-    void* applicationWindow_ = nullptr;
 };
 
 // The run log's time stamp: local time to the millisecond.

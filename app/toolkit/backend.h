@@ -53,6 +53,12 @@ public:
     // While held, the main window and its controls take no user input, and
     // the user cannot close it; message boxes are not affected.
     virtual void HoldUserInput(bool held) = 0;
+    // While a download writes the drive the main window holds the mouse (no
+    // button reacts, it cannot be closed) and the cursor is the hourglass.
+    // Any thread may call these: they run on the window's thread, in the
+    // order called, and return once done.
+    virtual void CaptureMouse(bool held) = 0;
+    virtual void ShowHourglass(bool shown) = 0;
     virtual void ProcessMessages() = 0;
     // Paints the main window and its controls at once, without waiting for
     // the message loop.

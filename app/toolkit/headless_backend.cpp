@@ -52,6 +52,18 @@ std::vector<uint8_t> HeadlessBackend::ResourceBytes(const char* name) {
     return found == resources.end() ? std::vector<uint8_t>() : found->second;
 }
 
+void HeadlessBackend::CaptureMouse(bool held) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    captured = held;
+    journal.push_back(held ? "capture" : "release capture");
+}
+
+void HeadlessBackend::ShowHourglass(bool shown) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hourglass = shown;
+    journal.push_back(shown ? "hourglass" : "arrow");
+}
+
 void HeadlessBackend::TimerChanged(Timer& timer) {
     std::lock_guard<std::mutex> lock(mutex_);
     journal.push_back(timer.Name() + (timer.Enabled() ? " on" : " off"));

@@ -29,6 +29,9 @@ public:
         inputHeld = held;
         journal.push_back(held ? "input held" : "input back");
     }
+    // The worker thread calls these too.
+    void CaptureMouse(bool held) override;
+    void ShowHourglass(bool shown) override;
     void ProcessMessages() override {
         ++processMessagesCalls;
         if (onProcessMessages) onProcessMessages();
@@ -68,6 +71,8 @@ public:
     std::string title;
     bool closed = false;
     bool inputHeld = false;
+    bool captured = false;
+    bool hourglass = false;
     int processMessagesCalls = 0;
     // Runs while a message box or the file dialog shows, as their own message
     // loops would run the window's timers.
@@ -77,7 +82,7 @@ public:
     // Runs at each PaintNow: a test reads there what the screen would show.
     std::function<void()> onPaint;
     // What the form asked for, in order ("title", "size", "shape",
-    // "message: <text>", "Timer1 on"),
+    // "message: <text>", "Timer1 on", "capture", "hourglass"),
     // so tests can check the order of a whole sequence.
     std::vector<std::string> journal;
 

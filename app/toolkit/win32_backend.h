@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/toolkit/backend.h"
+#include "platform/scoped_win32.h"
 
 namespace quillan::toolkit {
 
@@ -26,7 +27,6 @@ public:
     void ShowMainWindow();
     // Runs until the main window is gone.
     void RunMessageLoop();
-    HWND MainWindow() const { return mainWindow_; }
 
     void ControlCreated(Control& control) override;
     void ControlChanged(Control& control) override;
@@ -41,6 +41,8 @@ public:
     void SetMainWindowTitle(const std::string& title) override;
     void CloseMainWindow() override;
     void HoldUserInput(bool held) override;
+    void CaptureMouse(bool held) override;
+    void ShowHourglass(bool shown) override;
     void ProcessMessages() override;
     void PaintNow() override;
     void FormCreated(Form& form) override;
@@ -52,8 +54,11 @@ public:
     void CursorOffset(int& dx, int& dy) override;
 
 private:
-    // Per top-level window: what it draws itself, and the form it stands for.
+    // A top-level window's own data, which the window points at
+    // (GWLP_USERDATA): the backend its messages go to, what it draws itself,
+    // and the form it stands for.
     struct Surface {
+        Win32Backend* backend = nullptr;
         Form* form = nullptr;
         COLORREF background = 0;
         std::vector<Control*> drawn;
@@ -62,31 +67,42 @@ private:
         std::set<const Control*> hinted;  // the pictures the tooltip has a tool for
     };
 
+    // The window (win32_window.cpp): its data, its procedure, its input.
+    Surface& Attach(HWND window);
+    void Detach(HWND window);
+    static Surface* SurfaceOf(HWND window);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(HWND window, Surface& surface, UINT message, WPARAM wParam, LPARAM lParam);
     // Shows a handler's exception and ends the message loop.
     void EndOnEscapedException(const char* what);
-    HWND OwnerWindow(const Control& control) const;
-    void Paint(HWND window, Surface& surface);
-    void DrawPicture(uint32_t* pixels, int width, int height, const Image& image);
-    void DrawProgress(uint32_t* pixels, int width, int height, const ProgressBar& bar);
     bool Mouse(HWND window, Surface& surface, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Painting (win32_painting.cpp).
+    void Paint(HWND window, Surface& surface);
+
+    // Child controls and what the window draws for them
+    // (win32_child_controls.cpp).
+    static RECT RectOf(const Bounds& bounds);
+    HWND OwnerWindow(const Control& control) const;
     void AddHint(Surface& surface, HWND window, Image& image);
+    // The tooltip asks for the hint of the picture it is about to show it for.
+    void GiveHintText(Surface& surface, NMHDR* request);
+    // A child control's notification; false when the child is none of ours.
+    bool ChildCommand(HWND child, WORD notification);
     HBRUSH BrushFor(Colour colour);
     LRESULT ColourStatic(HWND window, HDC dc, HWND child);
     ComboBox* DroppedComboBox(HWND window) const;
 
     HINSTANCE instance_;
     HWND mainWindow_ = nullptr;
-    HFONT font_ = nullptr;
-    HBRUSH background_ = nullptr;
+    ScopedGdiObject<HFONT> font_;
     int width_ = 400;
     int height_ = 200;
     bool movingWindow_ = false;  // the system moves the main window with the mouse
-    std::map<HWND, Surface> surfaces_;
+    std::map<HWND, Surface> surfaces_;  // the data of each live window of ours
     std::map<HWND, Control*> children_;
     std::map<UINT_PTR, Timer*> timers_;
-    std::map<Colour, HBRUSH> brushes_;
+    std::map<Colour, ScopedGdiObject<HBRUSH>> brushes_;
     UINT_PTR nextTimerId_ = 1;
     bool busyCursor_ = false;
     bool downloadCapture_ = false;  // a download holds the mouse: no button reacts

@@ -9,6 +9,9 @@
 #include "drive/aspi_entry_points.h"
 #include "state/program_state.h"
 #include "drive/discovery.h"
+#ifndef _WIN32
+#include "drive/drive_device_stand_in.h"
+#endif
 #include "drive/transport.h"
 #include "sim/sim_aspi.h"
 #include "sim/sim_aspi_entry.h"

@@ -9,6 +9,9 @@
 
 #include "drive/aspi_entry_points.h"
 #include "state/program_state.h"
+#ifndef _WIN32
+#include "drive/drive_device_stand_in.h"
+#endif
 #include "drive/pass_through_block.h"
 #include "drive/transport.h"
 #include "sim/sim_aspi.h"

@@ -69,6 +69,8 @@ protected:
         TestResultPath = (scratch_ / "TEST.TMP").string();
         host = testing::FakeHost(&backend.journal);  // fresh records for each case
         backend.closed = false;
+        backend.captured = false;
+        backend.hourglass = false;
     }
     void TearDown() override {
         MainFormTest::TearDown();
@@ -147,8 +149,8 @@ TEST_F(Download, ChunkedInOneTwoAndThreePieces) {
         EXPECT_TRUE(form->Timer1.Enabled());
         EXPECT_EQ(BusyFlag, 1);
         EXPECT_EQ(form->StaticText5.Text(), "Wait..");
-        EXPECT_TRUE(host.captured);
-        EXPECT_TRUE(host.hourglass);
+        EXPECT_TRUE(backend.captured);
+        EXPECT_TRUE(backend.hourglass);
         EXPECT_EQ(host.terminated, Lines{"directcd.exe"});
 
         host.RunWorker();
@@ -157,8 +159,8 @@ TEST_F(Download, ChunkedInOneTwoAndThreePieces) {
         EXPECT_EQ(Result(), "COMPLETE\r\n");
         EXPECT_EQ(form->ProgressBar1.Position(), 100);
         EXPECT_EQ(form->StaticText5.Text(), "Ok");
-        EXPECT_FALSE(host.captured);
-        EXPECT_FALSE(host.hourglass);
+        EXPECT_FALSE(backend.captured);
+        EXPECT_FALSE(backend.hourglass);
         EXPECT_EQ(NewMessages(), Lines{"  Download Ok!!  \nRestart WINDOWS"});
         const auto end = backend.Messages().back();
         EXPECT_EQ(end.icon, toolkit::BoxIcon::None);
@@ -520,8 +522,8 @@ TEST_F(Download, EachPieceFailingInTurn) {
         EXPECT_EQ(Result(), "START\r\n");
         EXPECT_EQ(host.workersStarted, 0);
         EXPECT_FALSE(form->Timer1.Enabled());
-        EXPECT_FALSE(host.captured);
-        EXPECT_FALSE(host.hourglass);
+        EXPECT_FALSE(backend.captured);
+        EXPECT_FALSE(backend.hourglass);
     }
 }
 
@@ -599,8 +601,8 @@ TEST_F(Download, WorkerThatCannotStartIsACommandFailure) {
             if (entry.rfind("Timer1", 0) == 0 || entry.rfind("message", 0) == 0) seen.push_back(entry);
         EXPECT_EQ(seen, (Lines{"Timer1 on", "Timer1 off", "message: Flash Cmd Fail!!"}));
         EXPECT_FALSE(form->Timer1.Enabled());
-        EXPECT_FALSE(host.captured);
-        EXPECT_FALSE(host.hourglass);
+        EXPECT_FALSE(backend.captured);
+        EXPECT_FALSE(backend.hourglass);
         EXPECT_EQ(Result(), "START\r\n");
     }
 }
@@ -707,8 +709,8 @@ TEST_F(Download, FileChangedSinceLoadingSendsNothing) {
         EXPECT_EQ(Result(), "START\r\n");
         EXPECT_EQ(host.workersStarted, 0);
         EXPECT_FALSE(form->Timer1.Enabled());
-        EXPECT_FALSE(host.captured);
-        EXPECT_FALSE(host.hourglass);
+        EXPECT_FALSE(backend.captured);
+        EXPECT_FALSE(backend.hourglass);
         EXPECT_EQ(form->StaticText5.Text(), "Ready");
     }
 }
@@ -757,8 +759,8 @@ TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
     if (cut) {
         EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kChunkFirst}}));
         EXPECT_EQ(NewMessages(), Lines{"Flash Cmd Fail!!"});
-        EXPECT_FALSE(host.captured);
-        EXPECT_FALSE(host.hourglass);
+        EXPECT_FALSE(backend.captured);
+        EXPECT_FALSE(backend.hourglass);
         EXPECT_EQ(host.workersStarted, 0);
     } else {
         host.RunWorker();

@@ -88,45 +88,25 @@ public:
         Note("pause " + std::to_string(ms));
         pauses.push_back(ms);
     }
-    bool OpenMachineKey(const char* path, RegistryKey* key) override {
+    // Records the calls the real host makes: open, and once the key is open,
+    // query, flush and close.
+    RegistryRead ReadMachineValue(const char* path, const char* name, uint8_t* buffer, uint32_t size) override {
         Record(std::string("open ") + path);
-        auto found = keys.find(path);
-        if (found == keys.end()) return false;
-        opened_.push_back(path);
-        *key = opened_.size();
-        return true;
-    }
-    bool QueryValue(RegistryKey key, const char* name, uint8_t* buffer, uint32_t size) override {
+        auto key = keys.find(path);
+        if (key == keys.end()) return RegistryRead::KeyMissing;
         Record(std::string("query ") + name + " " + std::to_string(size));
-        const auto& values = keys[opened_.at(key - 1)];
-        auto value = values.find(name);
-        if (value == values.end() || value->second.size() > size) return false;
-        std::memcpy(buffer, value->second.data(), value->second.size());
-        return true;
+        auto value = key->second.find(name);
+        const bool read = value != key->second.end() && value->second.size() <= size;
+        if (read) std::memcpy(buffer, value->second.data(), value->second.size());
+        Record(std::string("flush ") + path);
+        Record(std::string("close ") + path);
+        return read ? RegistryRead::Read : RegistryRead::ValueUnread;
     }
-    void FlushKey(RegistryKey key) override { Record("flush " + opened_.at(key - 1)); }
-    void CloseKey(RegistryKey key) override { Record("close " + opened_.at(key - 1)); }
 
     bool TerminateProcessByName(const char* exeName) override {
         Note(std::string("terminate ") + exeName);
         terminated.push_back(exeName);
         return false;
-    }
-    void CaptureMouse() override {
-        Note("capture");
-        captured = true;
-    }
-    void ReleaseMouse() override {
-        Note("release capture");
-        captured = false;
-    }
-    void ShowHourglass() override {
-        Note("hourglass");
-        hourglass = true;
-    }
-    void RestoreCursor() override {
-        Note("arrow");
-        hourglass = false;
     }
     // The worker is held until the test runs it, so the state the window's
     // thread leaves behind can be checked first.
@@ -161,8 +141,6 @@ public:
     }
 
     std::vector<std::string> terminated;
-    bool captured = false;
-    bool hourglass = false;
     int workersStarted = 0;
     bool workerStartFails = false;  // as when no thread can be created
     bool realThread = false;        // the worker runs at once, beside the test
@@ -181,7 +159,6 @@ private:
         Note(what);
     }
     std::vector<std::string>* journal_;
-    std::vector<std::string> opened_;
     JoiningThread thread_;
 };
 

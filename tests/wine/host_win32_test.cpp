@@ -34,6 +34,17 @@ HANDLE Start(const std::string& commandLine) {
     return process.hProcess;
 }
 
+// HKLM\Hardware is volatile: only a volatile key can be made there, by the
+// helper beside the test. `arguments` are the helper's.
+bool WriteVolatileKey(const std::string& arguments) {
+    HANDLE process = Start("\"" + Beside("reg_volatile.exe") + "\" " + arguments);
+    if (process == nullptr || WaitForSingleObject(process, 20000) != WAIT_OBJECT_0) return false;
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process, &exitCode);
+    CloseHandle(process);
+    return exitCode == 0;
+}
+
 TEST(Win32Host, TerminatesTheFirstDirectCdInAnyCase) {
     // The sleeper copied under the name the program looks for.
     const std::string directCd = Beside("DirectCD.EXE");
@@ -50,6 +61,20 @@ TEST(Win32Host, TerminatesTheFirstDirectCdInAnyCase) {
     DeleteFileA(directCd.c_str());
 }
 
+TEST(Win32Host, ReadMachineValueSaysWhetherTheKeyOpenedAndTheValueWasRead) {
+    // A port no drive test uses.
+    const std::string key = "Hardware\\DeviceMap\\Scsi\\Scsi Port 7";
+    ASSERT_TRUE(WriteVolatileKey("\"" + key + "\" DMAEnabled dword 0x04030201"));
+    Win32Host host;
+    uint8_t value[4] = {};
+    EXPECT_EQ(host.ReadMachineValue(key.c_str(), "DMAEnabled", value, sizeof(value)), RegistryRead::Read);
+    EXPECT_EQ(value[0], 1);
+    EXPECT_EQ(value[3], 4);
+    EXPECT_EQ(host.ReadMachineValue(key.c_str(), "DeviceName", value, sizeof(value)), RegistryRead::ValueUnread);
+    EXPECT_EQ(host.ReadMachineValue("Hardware\\DeviceMap\\Scsi\\Scsi Port 8", "DMAEnabled", value, sizeof(value)),
+              RegistryRead::KeyMissing);
+}
+
 class Window : public DownloadWindow {
 public:
     void Show(const Notice& notice) override { shown += notice.text + "|"; }
@@ -59,6 +84,8 @@ public:
     void ProcessMessages() override {}
     void PaintNow() override {}
     void HoldUserInput(bool) override {}
+    void CaptureMouse(bool) override {}
+    void ShowHourglass(bool) override {}
     void SetProgressTimer(bool) override {}
     void CloseMainWindow() override { closed = true; }
     std::string shown;
@@ -66,15 +93,7 @@ public:
 };
 
 TEST(Win32Host, DmaCheckReadsTheVolatileKey) {
-    // HKLM\Hardware is volatile: only a volatile key can be made there.
-    const std::string writer = "\"" + Beside("reg_volatile.exe") + "\" \"Hardware\\DeviceMap\\Scsi\\Scsi Port 1\" DMAEnabled dword 2";
-    HANDLE process = Start(writer);
-    ASSERT_NE(process, nullptr);
-    ASSERT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process, &exitCode);
-    CloseHandle(process);
-    ASSERT_EQ(exitCode, 0u);
+    ASSERT_TRUE(WriteVolatileKey("\"Hardware\\DeviceMap\\Scsi\\Scsi Port 1\" DMAEnabled dword 2"));
 
     Win32Host host;
     SetCurrentHost(&host);
