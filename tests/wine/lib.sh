@@ -1,6 +1,8 @@
 # Shared by the Wine script tests: a scratch folder per test, Windows 98 or NT
 # mode for quillan.exe, background runs and bounded waits.
-set -euo pipefail
+set -eEuo pipefail
+# A step that fails without a message of its own still says which it was.
+trap 'echo "FAIL: $(basename "$0") line $LINENO: $BASH_COMMAND" >&2' ERR
 . "$QUILLAN_SOURCE_DIR/scripts/wine-env.sh"
 RUN="$QUILLAN_SOURCE_DIR/scripts/wine-run.sh"
 test_name=$(basename "$0" .sh)
@@ -25,7 +27,15 @@ trap cleanup EXIT
 # win98 | nt: what GetVersionExA reports to quillan.exe.
 set_windows_version() {
   if [ "$1" = win98 ]; then
-    timeout 30 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
+    # reg.exe is a program of the session like any other and can fail while
+    # the session is busy: try again, and say so if it never works.
+    local try
+    for try in 1 2 3; do
+      timeout 30 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f \
+        </dev/null >"$WORK/reg-add.out" 2>&1 && return 0
+      sleep 1
+    done
+    fail "could not set Windows 98 mode: $(tail -n 3 "$WORK/reg-add.out")"
   else
     timeout 30 "$QUILLAN_WINE" reg delete 'HKCU\Software\Wine\AppDefaults\quillan.exe' /f </dev/null >/dev/null 2>&1 || true
   fi
