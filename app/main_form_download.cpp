@@ -5,8 +5,6 @@
 
 namespace quillan {
 
-using toolkit::BoxIcon;
-
 void TMainForm::ToolButton2Click() {
     // A download runs already: the automatic start's timer may fire while
     // the boot-block update lets messages through.

@@ -12,8 +12,6 @@
 
 namespace quillan {
 
-using toolkit::BoxIcon;
-
 void TMainForm::FillDriveList() {
     for (uint8_t device = 0; device < TheDeviceTable.driveCount; ++device) {
         // A drive that does not answer is left out, without a word.

@@ -9,8 +9,6 @@
 
 namespace quillan {
 
-using toolkit::BoxIcon;
-
 void TMainForm::ToolButton1Click() {
     {
         const DialogShowing showing(dialogsOpen_);

@@ -9,8 +9,6 @@
 
 namespace quillan {
 
-using toolkit::BoxIcon;
-
 void TMainForm::LoadPictures() {
     // A damaged background leaves the plain window colour, nothing worse.
     const std::vector<uint8_t> jpeg = backend_.ResourceBytes("BACKGROUND");

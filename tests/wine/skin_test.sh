@@ -115,12 +115,21 @@ case_about() {
 
 # After a left-button drag by the background the buttons still work: a click
 # on About opens the About box.
+# drag BUTTON FROM_X DX DY: presses BUTTON on the background at (FROM_X, 185),
+# moves by (DX, DY), waits for the window to follow, and releases. x0 and y0
+# are where the window was.
+drag() {
+  local button=$1 from=$2 dx=$3 dy=$4
+  x0=$X y0=$Y
+  xdotool mousemove $((X + from)) $((Y + 185)) mousedown "$button"
+  xdotool mousemove $((X + from + dx)) $((Y + 185 + dy))
+  wait_for 10 at $((x0 + dx)) $((y0 + dy)) || fail "the window did not follow the drag: at $X,$Y from $x0,$y0"
+  xdotool mouseup "$button"
+}
+
 case_left_drag() {
-  local x0=$X y0=$Y
-  xdotool mousemove $((X + 200)) $((Y + 185)) mousedown 1
-  xdotool mousemove $((X + 230)) $((Y + 195))
-  wait_for 10 at $((x0 + 30)) $((y0 + 10)) || fail "the window did not follow the drag: at $X,$Y from $x0,$y0"
-  xdotool mouseup 1
+  local x0 y0
+  drag 1 200 30 10
   xdotool mousemove $((X + 64 + 13)) $((Y + 8 + 12)) click 1
   wait_for 10 about_box || fail "the About button did nothing after the drag"
   shot left_drag
@@ -131,11 +140,8 @@ case_left_drag() {
 # the button is released: moving on afterwards lights the button under the
 # pointer and leaves the window where it is.
 case_right_drag() {
-  local x0=$X y0=$Y
-  xdotool mousemove $((X + 300)) $((Y + 185)) mousedown 3
-  xdotool mousemove $((X + 340)) $((Y + 215))
-  wait_for 10 at $((x0 + 40)) $((y0 + 30)) || fail "the window did not follow the drag: at $X,$Y from $x0,$y0"
-  xdotool mouseup 3
+  local x0 y0
+  drag 3 300 40 30
   xdotool mousemove $((X + 36 + 13)) $((Y + 8 + 12))
   wait_for 10 start_lit || fail "the pointer moved on after the release but the button did not light"
   at $((x0 + 40)) $((y0 + 30)) || fail "the window went on moving after the release: at $X,$Y"
