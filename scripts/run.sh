@@ -39,8 +39,7 @@ elif [ "$QUILLAN_CAN_WINE64" = 1 ]; then
   tree=build/windows64
   exe=$tree/app/quillan.exe
   export QUILLAN_WINE_ARCH=win64
-  if [ "${QUILLAN_WINE32:-}" = 0 ]; then why="QUILLAN_WINE32=0"; else why="this machine runs no 32-bit programs"; fi
-  echo "Using the 64-bit build of quillan.exe under 64-bit Wine ($why)."
+  echo "Using the 64-bit build of quillan.exe under 64-bit Wine ($QUILLAN_NO_WINE32_WHY)."
 else
   echo "run.sh: no Wine starts on this machine (neither /usr/lib/wine/wine nor /usr/lib/wine/wine64)" >&2
   exit 1

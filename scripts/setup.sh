@@ -16,6 +16,8 @@ base=(
   wine wine64 xvfb xdotool imagemagick file procps
 )
 wine32=(wine32:i386)
+# Where a failed try to install 32-bit Wine is remembered, with apt's reason.
+wine32_failed=/var/lib/quillan-setup/wine32-failed
 
 say() { echo "setup: $*" >&2; }
 installed() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true)" = "install ok installed" ]; }
@@ -122,7 +124,14 @@ if [ "$want32" = 0 ] || ! runs_32bit_programs; then
   exit 0
 fi
 mapfile -t missing32 < <(missing_of "${wine32[@]}")
-[ "${#missing32[@]}" = 0 ] && exit 0
+[ "${#missing32[@]}" = 0 ] && { rm -f "$wine32_failed"; exit 0; }
+# A mirror in mid-sync stays so for a while: after a failed try, wait an hour
+# before the next one, but say every time that 32-bit Wine is missing.
+if [ -n "$(find "$wine32_failed" -mmin -60 2>/dev/null)" ]; then
+  next=$(date -d "@$(( $(stat -c %Y "$wine32_failed") + 3600 ))" '+%H:%M')
+  say "32-bit Wine (${missing32[*]}) is still not installed ($(cat "$wine32_failed"); tried again after $next); the Wine tests run in the 64-bit tree only"
+  exit 0
+fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   updated=0
@@ -131,6 +140,11 @@ fi
 mapfile -t failed < <(install_packages "${missing32[@]}")
 if [ "${#failed[@]}" != 0 ]; then
   reason=$(grep -m1 -E '^E: ' /tmp/quillan-setup-install.log | cut -c4- || true)
-  say "32-bit Wine (${failed[*]}) could not be installed (${reason:-see /tmp/quillan-setup-install.log}); the Wine tests run in the 64-bit tree only"
+  reason="${reason:-see /tmp/quillan-setup-install.log}"
+  mkdir -p "$(dirname "$wine32_failed")"
+  echo "could not be installed at $(date '+%H:%M'): $reason" >"$wine32_failed"
+  say "32-bit Wine (${failed[*]}) could not be installed ($reason); the Wine tests run in the 64-bit tree only"
+else
+  rm -f "$wine32_failed"
 fi
 exit 0

@@ -16,7 +16,7 @@ fi
 if [ "$QUILLAN_CAN_WINE32" = 1 ]; then
   echo "test: Wine tests in the 64-bit and the 32-bit tree (this machine runs 32-bit programs)"
 else
-  echo "test: Wine tests in the 64-bit tree only (32-bit programs do not run here${QUILLAN_WINE32:+, QUILLAN_WINE32=$QUILLAN_WINE32}); the 32-bit exe gets its static checks"
+  echo "test: Wine tests in the 64-bit tree only ($QUILLAN_NO_WINE32_WHY); the 32-bit exe gets its static checks"
 fi
 jobs=(-j "$(( $(nproc) > 2 ? $(nproc) : 2 ))")
 status=0
