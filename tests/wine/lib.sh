@@ -64,7 +64,25 @@ win_path() { echo "Z:${1//\//\\}"; }
 # The main window once it is visible.
 main_window() { xdotool search --onlyvisible --name '^Quillan$' | head -n 1; }
 
-# stop_program PATH: ends the program started from PATH and waits until it is gone.
+# Every top-level window of the session, hidden ones too, as visible_windows
+# lists them (the tree's own tool: some tests move to a session of their own).
+window_list=$QUILLAN_BUILD_DIR/tests/wine/tools/visible_windows.exe
+all_windows() { "$RUN" "$window_list" all </dev/null 2>/dev/null | tr -d '\r'; }
+# No Quillan main window is left, shown or not: a new copy's single-instance
+# check would find it and end at once.
+no_quillan_window() { ! all_windows | grep "^TMainForm"$'\t'"Quillan"$'\t' >/dev/null; }
+
+# why_no_window PATH NAME: what stands in the way when the program started
+# from PATH (output in $WORK/NAME.out) shows no window.
+why_no_window() {
+  local state="it is still running"
+  gone "$1" && state="it ended; its output: $(tail -c 300 "$WORK/$2.out" 2>/dev/null | tr '\n' ' ')"
+  echo "$state; the session's windows: $(all_windows | cut -f1,2 | tr '\t\n' ': ' | cut -c1-400)"
+}
+
+# stop_program PATH: ends the program started from PATH and waits until it
+# and its window are gone, so that the next copy does not take it for one
+# already running.
 stop_program() {
   pkill -f -- "$1" 2>/dev/null || true
   local end=$((SECONDS + 10))
@@ -72,6 +90,7 @@ stop_program() {
     [ "$SECONDS" -lt "$end" ] || fail "$1 did not end"
     sleep 0.1
   done
+  wait_for 10 no_quillan_window || fail "$1 ended but a Quillan window is left: $(all_windows | grep TMainForm)"
 }
 
 # gone PATH: no process started from PATH is left.

@@ -54,8 +54,9 @@ drawn() {
 start_quillan() {
   drives "$1" > "$WORK/sim.cfg"
   rm -f "$log"
+  wait_for 10 no_quillan_window || fail "a Quillan window is open before the start: $(all_windows | grep TMainForm)"
   (cd "$WORK/run" && QUILLAN_SIM_CONFIG="$WORK/sim.cfg" start_bg quillan "$RUN" "$exe")
-  wait_for 60 main_window || fail "the window did not open"
+  wait_for 60 main_window || fail "the window did not open: $(why_no_window "$exe" quillan)"
   window=$(main_window)
   geometry
   xdotool mousemove $((X + 200)) $((Y + 190))  # away from the buttons

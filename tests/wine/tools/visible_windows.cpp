@@ -1,7 +1,9 @@
-// visible_windows
+// visible_windows [all]
 //
 // Test helper for the Wine session: prints one line per visible top-level
-// window of every process, in z-order (topmost first), and exits:
+// window of every process (with "all", hidden ones too: a program's main
+// window exists, and is found by a second copy, before it is shown), in
+// z-order (topmost first), and exits:
 //
 //   <class> TAB <text> TAB <left> <top> <right> <bottom>
 //
@@ -31,8 +33,8 @@ std::string TextOf(HWND window) {
     return result;
 }
 
-BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
-    if (!IsWindowVisible(window)) return TRUE;
+BOOL CALLBACK PrintWindow(HWND window, LPARAM hiddenToo) {
+    if (!hiddenToo && !IsWindowVisible(window)) return TRUE;
     char name[256] = {};
     GetClassNameA(window, name, sizeof(name));
     RECT r = {};
@@ -44,8 +46,9 @@ BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
 
 }  // namespace
 
-int main() {
-    EnumWindows(PrintWindow, 0);
+int main(int argc, char** argv) {
+    const bool hiddenToo = argc > 1 && std::string(argv[1]) == "all";
+    EnumWindows(PrintWindow, hiddenToo);
     std::fflush(stdout);
     return 0;
 }
