@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "drive/command_set.h"
 #include "state/program_state.h"
@@ -153,6 +154,7 @@ void Worker(void* argument) {
     window.CaptureMouse(false);
     const bool flashed = status == kStatusGood;
     if (flashed) {
+        Program.SilentOutcome = SilentExit::Flashed;
         WriteResultLine("COMPLETE\n", flags.liveMode, flags.testMode);
         window.SetProgress(100);
         window.SetStatus("Ok");
@@ -268,11 +270,11 @@ PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t devic
 
 }  // namespace
 
-void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
+bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     const int outcome = PreChecks(window, flags, device);
     if (outcome != kProceed) {
         ReportPreCheckFailure(window, flags, device, outcome);
-        return;
+        return false;
     }
     // From here to the end of the download the buffer, the templates and the
     // selected drive belong to it: a drive change, another start or closing
@@ -285,7 +287,7 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     if (!downloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(downloadFile.get())) {
         ShowError(window, "Flash File Not Opened!!");
         GiveWindowBack(window);
-        return;
+        return false;
     }
     std::FILE* file = downloadFile.get();
     window.SetStatus("Wait..");
@@ -296,6 +298,8 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     window.ShowHourglass(true);
     host.TerminateProcessByName("directcd.exe");
 
+    // From the first piece on, the drive's flash may be half written.
+    Program.SilentOutcome = SilentExit::FlashIncomplete;
     PiecesSent sent;
     if (FirmwareImage.SingleCommand)
         sent = SingleCommandDownload(window, flags, device, file);
@@ -304,13 +308,13 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     else
         sent = ChunkedDownload(window, flags, device, file);
 
-    if (sent != PiecesSent::WorkerHasTheLast) {
-        ShowError(window, "Flash Cmd Fail!!");
-        window.CaptureMouse(false);
-        // Idle again: the hourglass would say otherwise.
-        window.ShowHourglass(false);
-        GiveWindowBack(window);
-    }
+    if (sent == PiecesSent::WorkerHasTheLast) return true;
+    ShowError(window, "Flash Cmd Fail!!");
+    window.CaptureMouse(false);
+    // Idle again: the hourglass would say otherwise.
+    window.ShowHourglass(false);
+    GiveWindowBack(window);
+    return false;
 }
 
 int32_t ExpectedTicks(int32_t size) {
@@ -331,6 +335,11 @@ void ProgressTick(DownloadWindow& window, RunModes flags) {
     Host& host = CurrentHost();
     if (flags.testMode) {
         LogLine("test run over: the window closes, no restart");
+        window.CloseMainWindow();
+    } else if (flags.silentMode) {
+        // A deployment tool restarts the machine when it suits its plan.
+        LogLine("silent run over: exit code " + std::to_string(static_cast<uint32_t>(Program.SilentOutcome)) +
+                ", no restart (the caller restarts Windows)");
         window.CloseMainWindow();
     } else if (flags.ntPlatform) {
         LogLine("restart of Windows asked (shutdown privilege, then ExitWindowsEx)");
