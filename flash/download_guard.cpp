@@ -32,7 +32,8 @@ bool CheckPowerForDownload() {
     const PowerStatus power = CurrentHost().ReadPowerStatus();
     const bool allowed = PowerAllowsDownload(power);
     LogLine("power at the start: AC " + AcText(power.acLine) + ", battery " + ChargeText(power.batteryPercent) +
-            (allowed ? ": the download goes on" : ": refused, on battery below 25 %"));
+            (allowed ? ": the download goes on"
+                     : ": refused, on battery below " + std::to_string(kLowestBatteryPercent) + " %"));
     return allowed;
 }
 
