@@ -75,6 +75,8 @@ TMainForm::TMainForm(toolkit::Backend& backend)
     Timer1.onTimer = [this] { Timer1Timer(); };
     Timer2.onTimer = [this] { Timer2Timer(); };
     Timer3.onTimer = [this] { Timer3Timer(); };
+    backend_.onQueryEndSession = [this] { return QueryEndSession(); };
+    backend_.onEndSession = [this](bool ending) { EndSession(ending); };
     LoadPictures();
     WireSkin();
 }

@@ -75,6 +75,7 @@ public:
     void HoldUserInput(bool held) override;
     void CaptureMouse(bool held) override;
     void ShowHourglass(bool shown) override;
+    void RefuseSessionEnd(bool refused) override;
     void CloseMainWindow() override;
 
     // Run-mode flags, fixed after FormCreate has read the command line.
@@ -127,6 +128,9 @@ private:
     void EndSilentRun(const char* why);
     void RecomputeDriveFlags();
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
+    // Windows asks whether the session may end, then says whether it does.
+    bool QueryEndSession();
+    void EndSession(bool ending);
     // The user's input reaches `handler` only while no download holds the window.
     void OnInput(void (TMainForm::*handler)());
     // A dialog or message box of the program is open (the worker's too).
@@ -142,7 +146,8 @@ private:
 
     toolkit::Backend& backend_;
     SkinButtons buttons_{*this};
-    bool userInputHeld_ = false;  // a download holds the window
+    bool userInputHeld_ = false;     // a download holds the window
+    bool sessionEndRefused_ = false;  // the drive is being written
     std::atomic<int> dialogsOpen_{0};
     // The start-up file as start-up named it, for the window's field.
     std::string startupFileName_;

@@ -2,6 +2,7 @@
 #include "app/Quillanmain.h"
 
 #include "flash/download.h"
+#include "platform/run_log.h"
 
 namespace quillan {
 
@@ -44,6 +45,20 @@ void TMainForm::HoldUserInput(bool held) {
 void TMainForm::CaptureMouse(bool held) { backend_.CaptureMouse(held); }
 
 void TMainForm::ShowHourglass(bool shown) { backend_.ShowHourglass(shown); }
+
+void TMainForm::RefuseSessionEnd(bool refused) { sessionEndRefused_ = refused; }
+
+bool TMainForm::QueryEndSession() {
+    if (!sessionEndRefused_) return true;
+    LogLine("end of the session refused: the drive is being written");
+    return false;
+}
+
+// Windows ends the session whatever the answer (a forced shutdown): support
+// must learn from the log that the drive may be left half written.
+void TMainForm::EndSession(bool ending) {
+    if (ending && sessionEndRefused_) LogLine("the session ends by force while the drive is being written");
+}
 
 void TMainForm::OnInput(void (TMainForm::*handler)()) {
     if (!userInputHeld_) (this->*handler)();

@@ -43,6 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         quillan::toolkit::Win32Backend backend(instance);
         // Without a display there is no window to wait for.
         if (!backend.CreateMainWindow(kClassName, kTitle)) return 0;
+        host.SetSessionWindow(backend.MainWindow());
         quillan::TMainForm mainForm(backend);
         mainForm.FormCreate();
         quillan::TAboutForm aboutForm(backend);

@@ -9,6 +9,7 @@
 #include "drive/transport.h"
 #include "firmware/firmware_file.h"
 #include "firmware/firmware_reader.h"
+#include "flash/download_guard.h"
 #include "flash/result_file.h"
 #include "platform/host.h"
 #include "platform/run_log.h"
@@ -26,6 +27,7 @@ const char kDmaText[] =
     "DMA mode is not supported by this drive.\n"
     "Exit the application, switch the transfer mode to PIO mode,\n"
     "and attempt to flash the drive.";
+const char kBatteryLowText[] = "Low Battery !!\nConnect the Power Adapter, then Start Download again.";
 const char kDownloadOk[] = "  Download Ok!!  \nRestart WINDOWS";
 const char kDownloadFail[] = " Download Fail!! \nRestart WINDOWS";
 constexpr uint32_t kSingleCommandSkip = 4096;
@@ -113,14 +115,18 @@ void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t devic
     } else if (outcome == kDiscLoaded && !flags.testMode) {
         SendEject(device);
         ShowError(window, "Remove the Disc in the Drive !!");
+    } else if (outcome == kBatteryLow) {
+        ShowError(window, kBatteryLowText);
     }
     WriteResultLine(FailLine(outcome), flags.liveMode, flags.testMode);
 }
 
-// The download is over: the file is closed and the window takes input again.
+// The download is over: the file is closed, the window takes input again,
+// and Windows may sleep and end the session again.
 void GiveWindowBack(DownloadWindow& window) {
     downloadFile.reset();
     window.HoldUserInput(false);
+    HoldOffTheOutside(window, false);
 }
 
 // The file still holds the bytes that were loaded and checked against the
@@ -243,6 +249,8 @@ PiecesSent FlashPageDownload(DownloadWindow& window, RunModes flags, uint8_t dev
         CommandData[6] = static_cast<uint8_t>(block);
         taken = SendFlashPage(device, kPageListBlock) == kStatusGood;
         if (!taken) return PiecesSent::CommandRefused;
+        // The window answers between blocks, or Windows takes it for hung.
+        window.ProcessMessages();
     }
     if (!taken) return PiecesSent::CommandRefused;
     window.SetProgressTimer(true);
@@ -255,6 +263,8 @@ PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t devic
         if (!ReadPiece(file, CommandData, chunk)) return PiecesSent::FileShort;
         if (SendFlashDownload(device, piece == 0 ? 0x00 : 0xFF, 0x00, chunk) != kStatusGood)
             return PiecesSent::CommandRefused;
+        // The window answers between chunks, or Windows takes it for hung.
+        window.ProcessMessages();
     }
     window.SetProgressTimer(true);
     const uint32_t rest = static_cast<uint32_t>(FirmwareImage.Size) -
@@ -271,11 +281,15 @@ PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t devic
 }  // namespace
 
 bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
-    const int outcome = PreChecks(window, flags, device);
+    int outcome = PreChecks(window, flags, device);
+    // Only once the other checks have passed, so that theirs stay as they are.
+    if (outcome == kProceed && !CheckPowerForDownload()) outcome = kBatteryLow;
     if (outcome != kProceed) {
         ReportPreCheckFailure(window, flags, device, outcome);
         return false;
     }
+    // Nothing outside the program may cut the download short from here on.
+    HoldOffTheOutside(window, true);
     // From here to the end of the download the buffer, the templates and the
     // selected drive belong to it: a drive change, another start or closing
     // the window would pull them from under the pieces being sent.
@@ -331,6 +345,8 @@ void ProgressTick(DownloadWindow& window, RunModes flags) {
     }
     if (BusyFlag != 0) return;
     window.SetProgressTimer(false);
+    // Before the restart is asked: the window would otherwise refuse the
+    // end of the session that its own restart begins.
     GiveWindowBack(window);
     Host& host = CurrentHost();
     if (flags.testMode) {

@@ -12,8 +12,15 @@
 namespace quillan {
 
 // What the pre-checks found: 1 go on, 2 the drive runs in DMA mode, 3 the
-// registry could not tell, 4 a disc is in the drive.
-enum PreCheckOutcome : int { kProceed = 1, kDmaMode = 2, kRegistryUnreadable = 3, kDiscLoaded = 4 };
+// registry could not tell, 4 a disc is in the drive, 5 the machine runs on a
+// low battery (asked only once the others have passed).
+enum PreCheckOutcome : int {
+    kProceed = 1,
+    kDmaMode = 2,
+    kRegistryUnreadable = 3,
+    kDiscLoaded = 4,
+    kBatteryLow = 5,
+};
 
 // The shared progress state (BusyFlag, TickCounter in the program's state):
 // set by the window's thread before the worker starts, cleared by the worker

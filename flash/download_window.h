@@ -27,6 +27,10 @@ public:
     // window's own thread, in the order asked, before it returns.
     virtual void CaptureMouse(bool held) = 0;
     virtual void ShowHourglass(bool shown) = 0;
+    // While refused, the window answers Windows' question before a shutdown,
+    // restart or log-off with no, and logs each answer it gives so. Window's
+    // thread only.
+    virtual void RefuseSessionEnd(bool refused) = 0;
     virtual void CloseMainWindow() = 0;
 };
 

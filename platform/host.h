@@ -11,6 +11,16 @@ namespace quillan {
 constexpr uint32_t kPlatformWin32Windows = 1;  // Windows 9x
 constexpr uint32_t kPlatformWin32Nt = 2;
 
+// The power supply as GetSystemPowerStatus reports it. Either field may be
+// unknown: desktops report no battery charge, and some machines no AC state.
+constexpr uint8_t kPowerUnknown = 255;
+constexpr uint8_t kAcOffline = 0;
+constexpr uint8_t kAcOnline = 1;
+struct PowerStatus {
+    uint8_t acLine = kPowerUnknown;          // kAcOffline, kAcOnline or unknown
+    uint8_t batteryPercent = kPowerUnknown;  // 0 to 100, or unknown
+};
+
 // What reading one registry value found.
 enum class RegistryRead {
     KeyMissing,   // the key did not open
@@ -56,6 +66,15 @@ public:
     virtual bool RestartWindows() = 0;
     // Windows 9x: ExitWindowsEx(EWX_REBOOT, 0) straight away.
     virtual void DirectRestart() = 0;
+
+    // The power supply now; unknown in both fields when Windows cannot tell.
+    virtual PowerStatus ReadPowerStatus() = 0;
+    // Asks Windows to keep the system awake (the display may still turn
+    // off), or withdraws the request. Asked and withdrawn on the same thread.
+    virtual void KeepSystemAwake(bool awake) = 0;
+    // The reason the shutdown screen shows while the program refuses the end
+    // of the session (Windows Vista and later); an empty one removes it.
+    virtual void SetShutdownBlockReason(const std::string& reason) = 0;
 };
 
 // An executable name (bare or a full path) names `wanted` when its last 12

@@ -159,4 +159,40 @@ bool Win32Host::RestartWindows() {
 
 void Win32Host::DirectRestart() { ExitWindowsEx(EWX_REBOOT, 0); }
 
+PowerStatus Win32Host::ReadPowerStatus() {
+    SYSTEM_POWER_STATUS status = {};
+    PowerStatus power;
+    if (!GetSystemPowerStatus(&status)) return power;
+    power.acLine = status.ACLineStatus;
+    power.batteryPercent = status.BatteryLifePercent;
+    return power;
+}
+
+// The request belongs to the calling thread: the window's thread makes it
+// and withdraws it. The display is left to its own timeout.
+void Win32Host::KeepSystemAwake(bool awake) {
+    SetThreadExecutionState(awake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+}
+
+void Win32Host::SetShutdownBlockReason(const std::string& reason) {
+    // Windows Vista and later only: looked up here, so that the program still
+    // starts on Windows 98, 2000 and XP, whose USER32 lacks them.
+    using CreateReason = BOOL(WINAPI*)(HWND, LPCWSTR);
+    using DestroyReason = BOOL(WINAPI*)(HWND);
+    HMODULE user32 = GetModuleHandleA("USER32.DLL");
+    if (user32 == nullptr || sessionWindow_ == nullptr) return;
+    if (reason.empty()) {
+        auto destroy = reinterpret_cast<DestroyReason>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "ShutdownBlockReasonDestroy")));
+        if (destroy != nullptr) destroy(sessionWindow_);
+        return;
+    }
+    auto create = reinterpret_cast<CreateReason>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "ShutdownBlockReasonCreate")));
+    if (create == nullptr) return;
+    // The program's own words are plain ASCII: each character widens as it is.
+    const std::wstring wide(reason.begin(), reason.end());
+    create(sessionWindow_, wide.c_str());
+}
+
 }  // namespace quillan

@@ -1,6 +1,8 @@
 // The host services of the real program.
 #pragma once
 
+#include <windows.h>
+
 #include "platform/host.h"
 
 namespace quillan {
@@ -19,6 +21,15 @@ public:
     bool StartWorker(void (*work)(void* context), void* context) override;
     bool RestartWindows() override;
     void DirectRestart() override;
+    PowerStatus ReadPowerStatus() override;
+    void KeepSystemAwake(bool awake) override;
+    void SetShutdownBlockReason(const std::string& reason) override;
+
+    // The window the shutdown screen names with the reason: the main window.
+    void SetSessionWindow(HWND window) { sessionWindow_ = window; }
+
+private:
+    HWND sessionWindow_ = nullptr;
 };
 
 // The run log's time stamp: local time to the millisecond.

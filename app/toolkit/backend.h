@@ -82,6 +82,10 @@ public:
     // going down on the window's own surface.
     std::function<void(uint16_t key)> onKeyDown;
     std::function<void(MouseButton button)> onFormMouseDown;
+    // The end of the Windows session: asked whether it may end (true: yes),
+    // then told whether it does end.
+    std::function<bool()> onQueryEndSession;
+    std::function<void(bool ending)> onEndSession;
 };
 
 }  // namespace quillan::toolkit

@@ -27,6 +27,8 @@ public:
     void ShowMainWindow();
     // Runs until the main window is gone.
     void RunMessageLoop();
+    // For the host: the shutdown screen names this window with its reason.
+    HWND MainWindow() const { return mainWindow_; }
 
     void ControlCreated(Control& control) override;
     void ControlChanged(Control& control) override;

@@ -431,6 +431,12 @@ LRESULT Win32Backend::Handle(HWND window, Surface& surface, UINT message, WPARAM
             return 0;
         }
         break;
+    case WM_QUERYENDSESSION:
+        if (window == mainWindow_ && onQueryEndSession) return onQueryEndSession() ? TRUE : FALSE;
+        break;
+    case WM_ENDSESSION:
+        if (window == mainWindow_ && onEndSession) onEndSession(wParam != FALSE);
+        return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:

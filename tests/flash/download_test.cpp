@@ -528,8 +528,9 @@ TEST_F(Download, EachPieceFailingInTurn) {
 }
 
 // What support reads after a chunked download whose second piece the drive
-// refused: which drive, which file, each command and the drive's answer, the
-// box the user saw and the result line the calling script got.
+// refused: which drive, which file, the power supply, each command and the
+// drive's answer, the box the user saw, the result line the calling script
+// got, and the keep-awake request with its release.
 TEST_F(Download, RunLogOfAFailedChunkedDownload) {
     SetRunLogClock([] { return std::string("12:00:00.000"); });
     sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
@@ -563,10 +564,13 @@ TEST_F(Download, RunLogOfAFailedChunkedDownload) {
     const Lines expected = {
         t + "opened file for list entry 0: accepted",
         tur, tur, tur, tur, tur,
+        t + "power at the start: AC online, battery unknown: the download goes on",
+        t + "sleep held off: Windows is asked to keep the system awake",
         t + "result START written to " + result,
         t + "command FF 00 01 00 00 00 00 00 00 00 00 00, out 32768 -> status 1 good",
         t + "command FF 00 01 00 00 FF 00 00 00 00 00 00, out 32768 -> status 4, sense 3/0C/00",
         t + "box \"MESSAGE\": Flash Cmd Fail!!",
+        t + "sleep allowed again: the keep-awake request is withdrawn",
     };
     EXPECT_EQ(Lines(from + 1, log.end()), expected);
     EXPECT_EQ(log.front(), t + "start: Quillan 3.23.3, command line \"q.exe -LIVE\", Windows 4.10.2222");
@@ -1016,6 +1020,168 @@ TEST_F(Download, NoDriveListedNothingIsSent) {
     EXPECT_EQ(hardDisk->Log().size(), probes);
     EXPECT_EQ(MessageTexts().back(), "DRIVE NOT FOUND!!");
     EXPECT_EQ(host.workersStarted, 0);
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// The power supply is asked only once the other pre-checks have passed. On
+// battery below 25 % nothing is sent, FAIL5 tells the calling script, and the
+// program stays idle, so that the user can plug in and start again; an
+// unknown AC state or charge does not refuse.
+TEST_F(Download, PowerSupplyAtTheStart) {
+    const char* kLow = "Low Battery !!\nConnect the Power Adapter, then Start Download again.";
+    const char* kDisc = "Remove the Disc in the Drive !!";
+    const struct Case {
+        const char* name;
+        PowerStatus power;
+        bool disc;
+        const char* logged;  // the decision's line, "" when the power is not asked
+        Lines messages;
+        const char* result;
+    } cases[] = {
+        {"AC online, battery low", {kAcOnline, 10}, false, "AC online, battery 10 %: the download goes on", {}, "START\r\n"},
+        {"battery 80 %", {kAcOffline, 80}, false, "AC offline, battery 80 %: the download goes on", {}, "START\r\n"},
+        {"battery 25 %", {kAcOffline, 25}, false, "AC offline, battery 25 %: the download goes on", {}, "START\r\n"},
+        {"battery 24 %", {kAcOffline, 24}, false, "AC offline, battery 24 %: refused, on battery below 25 %", {kLow}, "FAIL5\r\n"},
+        {"battery 10 %", {kAcOffline, 10}, false, "AC offline, battery 10 %: refused, on battery below 25 %", {kLow}, "FAIL5\r\n"},
+        {"battery, charge unknown", {kAcOffline, kPowerUnknown}, false, "AC offline, battery unknown: the download goes on", {}, "START\r\n"},
+        {"AC unknown, 10 %", {kPowerUnknown, 10}, false, "AC unknown, battery 10 %: the download goes on", {}, "START\r\n"},
+        {"all unknown", {kPowerUnknown, kPowerUnknown}, false, "AC unknown, battery unknown: the download goes on", {}, "START\r\n"},
+        // The disc keeps its outcome and its line.
+        {"battery 10 %, disc in the drive", {kAcOffline, 10}, true, "", {kDisc}, "FAIL4\r\n"},
+    };
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::SimDrive* drive = Prepare(bytes);
+        if (c.disc) {
+            sim::DriveSettings loaded = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+            loaded.discLoaded = true;
+            drive = AddDrive(0, 0, loaded);
+            mark_ = 0;
+        }
+        host.power = c.power;
+        backend.journal.clear();
+        form->ToolButton2Click();
+        const bool refused = std::string(c.result) != "START\r\n";
+        const Lines tries = c.disc ? Lines{kTur, "1b0000000200 0"} : Repeat(kTur, 5);
+        EXPECT_EQ(Sent(drive), Join({tries, refused ? Lines{} : Lines{kChunkFirst, kChunkMiddle}}));
+        EXPECT_EQ(NewMessages(), c.messages);
+        if (!c.messages.empty()) {
+            EXPECT_EQ(backend.Messages().back().icon, toolkit::BoxIcon::Error);
+            EXPECT_TRUE(backend.Messages().back().systemModal);
+            EXPECT_TRUE(backend.Messages().back().owned);
+        }
+        EXPECT_EQ(Result(), c.result);
+        const std::string log = ReadAll((scratch_ / "QUILLAN.LOG").string());
+        if (*c.logged != '\0') {
+            EXPECT_EQ(Occurrences(log, std::string("window power at the start: ") + c.logged + "\r\n"), 1u) << log;
+        } else {
+            EXPECT_EQ(Occurrences(log, "power at the start"), 0u);
+        }
+        EXPECT_EQ(host.workersStarted, refused ? 0 : 1);
+        if (!refused) {
+            host.RunWorker();
+            form->Timer1Timer();
+            EXPECT_EQ(drive->Image(), bytes);
+            continue;
+        }
+        // Idle: nothing was held, and a start once the adapter is in goes through.
+        EXPECT_EQ(std::count(backend.journal.begin(), backend.journal.end(), "keep awake"), 0);
+        EXPECT_FALSE(backend.inputHeld);
+        EXPECT_FALSE(backend.captured);
+        EXPECT_FALSE(form->Timer1.Enabled());
+        host.power = {kAcOnline, c.power.batteryPercent};
+        form->ToolButton2Click();
+        host.RunWorker();
+        form->Timer1Timer();
+        EXPECT_EQ(drive->Image(), bytes);
+        EXPECT_EQ(Result(), "COMPLETE\r\n");
+        EXPECT_EQ(host.directRestarts, 1);
+    }
+}
+
+// From the passed pre-checks to the download's end, and only then, Windows
+// is kept awake, the window refuses the end of the session (each refusal in
+// the log) and the shutdown screen has the program's reason. Every way out
+// gives them back, and before the program's own restart: asked any later,
+// the restart would be refused by the program itself.
+TEST_F(Download, OutsideHeldOffFromThePreChecksToTheEnd) {
+    enum class End { Restart, RestartNt, WindowClosed, CommandFailed, FileNotOpened };
+    sim::DriveSettings refusesTheMiddle = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::FaultRule middle;
+    middle.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0xFF};
+    middle.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
+    refusesTheMiddle.faults.push_back(middle);
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        sim::DriveSettings drive;
+        const char* options;
+        End end;
+        int pumps;  // the window's messages taken between pieces, the end refused each time
+    } cases[] = {
+        {"chunked, restart on Windows 9x", testing::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::Restart, 2},
+        {"chunked, restart on the NT family", testing::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::RestartNt, 2},
+        {"flash pages, restart", testing::MarkedFile(2 * 32768, Info()),
+         testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10"), "-LIVE", End::Restart, 2},
+        {"test run: the window closes", testing::ChunkedFile(Info(), 3, 16), {}, "-TEST fw.bin", End::WindowClosed, 2},
+        {"a piece refused", testing::ChunkedFile(Info(), 3, 16), refusesTheMiddle, "-LIVE", End::CommandFailed, 1},
+        {"the file changed", testing::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::FileNotOpened, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        Prepare(c.bytes, c.drive, c.options);
+        if (c.end == End::RestartNt) form->runModes.ntPlatform = true;
+        if (c.end == End::FileNotOpened) ShrinkFile(100);
+        const auto mayEnd = [&] { return backend.onQueryEndSession(); };
+        const auto heldOff = [&] { return host.awake && !host.shutdownBlockReason.empty() && !mayEnd(); };
+        const auto givenBack = [&] { return !host.awake && host.shutdownBlockReason.empty() && mayEnd(); };
+        EXPECT_TRUE(givenBack()) << "before the start";
+        int pumpsHeldOff = 0, pumpsNot = 0;
+        backend.onProcessMessages = [&] { ++(heldOff() ? pumpsHeldOff : pumpsNot); };
+        bool givenBackAtRestart = false;
+        host.onRestart = [&] {
+            givenBackAtRestart = givenBack();
+            backend.onEndSession(true);  // the restart's own end of the session: nothing forced
+        };
+        form->ToolButton2Click();
+        backend.onProcessMessages = nullptr;
+        EXPECT_EQ(pumpsHeldOff, c.pumps);
+        EXPECT_EQ(pumpsNot, 0);
+        int refusals = pumpsHeldOff;
+        const bool workerSends = c.end == End::Restart || c.end == End::RestartNt || c.end == End::WindowClosed;
+        EXPECT_EQ(host.workersStarted, workerSends ? 1 : 0);
+        if (workerSends) {
+            EXPECT_TRUE(heldOff()) << "while the worker sends the last piece";
+            ++refusals;
+            backend.onEndSession(true);  // a forced shutdown now
+            host.RunWorker();
+            form->Timer1Timer();
+        }
+        const bool restarts = c.end == End::Restart || c.end == End::RestartNt;
+        EXPECT_EQ(host.directRestarts + host.restarts, restarts ? 1 : 0);
+        if (restarts) {
+            EXPECT_TRUE(givenBackAtRestart) << "as the program's own restart is asked";
+        }
+        EXPECT_EQ(backend.closed, c.end == End::WindowClosed);
+        EXPECT_TRUE(givenBack()) << "after the end";
+        const std::string log = ReadAll((scratch_ / "QUILLAN.LOG").string());
+        EXPECT_EQ(Occurrences(log, "window sleep held off: Windows is asked to keep the system awake\r\n"), 1u);
+        EXPECT_EQ(Occurrences(log, "window sleep allowed again: the keep-awake request is withdrawn\r\n"), 1u);
+        EXPECT_EQ(Occurrences(log, "window end of the session refused: the drive is being written\r\n"),
+                  static_cast<size_t>(refusals));
+        EXPECT_EQ(Occurrences(log, "window the session ends by force while the drive is being written\r\n"),
+                  workerSends ? 1u : 0u);
+    }
 }
 
 TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {

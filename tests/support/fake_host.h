@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -133,11 +134,25 @@ public:
     bool RestartWindows() override {
         Note("restart windows");
         ++restarts;
+        if (onRestart) onRestart();
         return restartAccepted;
     }
     void DirectRestart() override {
         Note("direct restart");
         ++directRestarts;
+        if (onRestart) onRestart();
+    }
+    PowerStatus ReadPowerStatus() override {
+        Note("power status");
+        return power;
+    }
+    void KeepSystemAwake(bool on) override {
+        Note(on ? "keep awake" : "awake released");
+        awake = on;
+    }
+    void SetShutdownBlockReason(const std::string& reason) override {
+        Note(reason.empty() ? "block reason removed" : "block reason");
+        shutdownBlockReason = reason;
     }
 
     std::vector<std::string> terminated;
@@ -149,6 +164,12 @@ public:
     int restarts = 0;
     int directRestarts = 0;
     bool restartAccepted = true;
+    // Runs as either restart is asked, to see what the program has let go of by then.
+    std::function<void()> onRestart;
+    // A desktop: on AC, no battery charge to report.
+    PowerStatus power{kAcOnline, kPowerUnknown};
+    bool awake = false;
+    std::string shutdownBlockReason;
 
 private:
     void Note(const std::string& what) {

@@ -86,6 +86,7 @@ public:
     void HoldUserInput(bool) override {}
     void CaptureMouse(bool) override {}
     void ShowHourglass(bool) override {}
+    void RefuseSessionEnd(bool) override {}
     void SetProgressTimer(bool) override {}
     void CloseMainWindow() override { closed = true; }
     std::string shown;
