@@ -1,6 +1,7 @@
 #include "app/Quillanmain.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/Quillanabout.h"
 #include "app/command_line.h"
@@ -88,6 +89,12 @@ void TMainForm::Show(const Notice& notice) {
     request.icon = notice.errorIcon ? BoxIcon::Error : BoxIcon::None;
     request.systemModal = notice.systemModal;
     request.owned = notice.owned;
+    if (runModes.silentMode) {
+        // Nobody would press OK: the box goes to the log and the run goes on
+        // as if it had been pressed.
+        LogLine("box \"" + notice.caption + "\" not shown (-SILENT): " + OneLine(notice.text));
+        return;
+    }
     LogLine("box \"" + notice.caption + "\": " + OneLine(notice.text));
     backend_.ShowMessage(request);
 }
@@ -139,6 +146,7 @@ void TMainForm::ApplyCommandLine() {
         Show(Notice::Plain("-Nocheck Use!!").Unowned());
     }
     if (mode.liveMode) runModes.liveMode = true;
+    if (mode.silentMode) runModes.silentMode = true;
 }
 
 void TMainForm::ShapeWindow() {
@@ -204,7 +212,12 @@ void TMainForm::StartupDiscCheck() {
 }
 
 void TMainForm::FormShow() {
-    if (autoStartScheduled || !FirmwareImage.StartupReady) return;
+    if (!FirmwareImage.StartupReady) {
+        // Start-up wrote FAIL0: no download will come by itself.
+        EndSilentRun("no automatic start");
+        return;
+    }
+    if (autoStartScheduled) return;
     autoStartScheduled = true;
     Timer3.SetEnabled(true);
 }
@@ -218,9 +231,21 @@ void TMainForm::Timer3Timer() {
     if (fileOpenedByHand_) {
         // No automatic download in this run: tell the calling script.
         WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);
+        EndSilentRun("no automatic start");
         return;
     }
     ToolButton2Click();
+}
+
+void TMainForm::EndSilentRun(const char* why) {
+    if (!runModes.silentMode) return;
+    LogLine(std::string("silent run over (") + why + "): exit code " + std::to_string(ExitCode()) +
+            ", no restart");
+    backend_.CloseMainWindow();
+}
+
+int TMainForm::ExitCode() const {
+    return runModes.silentMode ? static_cast<int>(Program.SilentOutcome) : 0;
 }
 
 }  // namespace quillan

@@ -40,6 +40,9 @@ public:
     void ToolButton3Click();
     // "Exit".
     void Image5Click();
+    // What the process returns once the window has closed: how a "-SILENT"
+    // run ended (see SilentExit), 0 for every other run.
+    int ExitCode() const;
 
     // The skin: hover, press and dragging.
     void FormMouseDown(toolkit::MouseButton button);
@@ -120,6 +123,9 @@ private:
     // The five fields for a loaded file: its name and size in KB, and a status.
     void ShowFileFields(const std::string& fileName, int32_t kilobytes, const char* status);
     void StartupDiscCheck();
+    // A "-SILENT" run has nothing left to wait for: nobody is there to start
+    // again or to close the window.
+    void EndSilentRun(const char* why);
     void RecomputeDriveFlags();
     uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
     // Windows asks whether the session may end, then says whether it does.

@@ -30,6 +30,7 @@ RunModes RunModesFromWord(const std::string& word1) {
     if (word1 == "-TEST") mode.testMode = true;
     if (word1 == "-NOCHECK") mode.noCheckMode = true;
     if (word1 == "-LIVE") mode.liveMode = true;
+    if (word1 == "-SILENT") mode.liveMode = mode.silentMode = true;
     return mode;
 }
 

@@ -15,9 +15,10 @@ void TMainForm::ToolButton2Click() {
     // drive at all. (A file can still be accepted then, under -NOCHECK.)
     if (driveListCount == 0) {
         Show(Notice::Error("DRIVE NOT FOUND!!"));
+        EndSilentRun("no drive");
         return;
     }
-    StartDownload(*this, runModes, SelectedDevice());
+    if (!StartDownload(*this, runModes, SelectedDevice())) EndSilentRun("the download ended before the worker");
 }
 
 void TMainForm::Timer1Timer() { ProgressTick(*this, runModes); }

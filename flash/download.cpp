@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "drive/command_set.h"
 #include "state/program_state.h"
@@ -159,6 +160,7 @@ void Worker(void* argument) {
     window.CaptureMouse(false);
     const bool flashed = status == kStatusGood;
     if (flashed) {
+        Program.SilentOutcome = SilentExit::Flashed;
         WriteResultLine("COMPLETE\n", flags.liveMode, flags.testMode);
         window.SetProgress(100);
         window.SetStatus("Ok");
@@ -278,13 +280,13 @@ PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t devic
 
 }  // namespace
 
-void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
+bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     int outcome = PreChecks(window, flags, device);
     // Only once the other checks have passed, so that theirs stay as they are.
     if (outcome == kProceed && !CheckPowerForDownload()) outcome = kBatteryLow;
     if (outcome != kProceed) {
         ReportPreCheckFailure(window, flags, device, outcome);
-        return;
+        return false;
     }
     // Nothing outside the program may cut the download short from here on.
     HoldOffTheOutside(window, true);
@@ -299,7 +301,7 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     if (!downloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(downloadFile.get())) {
         ShowError(window, "Flash File Not Opened!!");
         GiveWindowBack(window);
-        return;
+        return false;
     }
     std::FILE* file = downloadFile.get();
     window.SetStatus("Wait..");
@@ -310,6 +312,8 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     window.ShowHourglass(true);
     host.TerminateProcessByName("directcd.exe");
 
+    // From the first piece on, the drive's flash may be half written.
+    Program.SilentOutcome = SilentExit::FlashIncomplete;
     PiecesSent sent;
     if (FirmwareImage.SingleCommand)
         sent = SingleCommandDownload(window, flags, device, file);
@@ -318,13 +322,13 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     else
         sent = ChunkedDownload(window, flags, device, file);
 
-    if (sent != PiecesSent::WorkerHasTheLast) {
-        ShowError(window, "Flash Cmd Fail!!");
-        window.CaptureMouse(false);
-        // Idle again: the hourglass would say otherwise.
-        window.ShowHourglass(false);
-        GiveWindowBack(window);
-    }
+    if (sent == PiecesSent::WorkerHasTheLast) return true;
+    ShowError(window, "Flash Cmd Fail!!");
+    window.CaptureMouse(false);
+    // Idle again: the hourglass would say otherwise.
+    window.ShowHourglass(false);
+    GiveWindowBack(window);
+    return false;
 }
 
 int32_t ExpectedTicks(int32_t size) {
@@ -347,6 +351,11 @@ void ProgressTick(DownloadWindow& window, RunModes flags) {
     Host& host = CurrentHost();
     if (flags.testMode) {
         LogLine("test run over: the window closes, no restart");
+        window.CloseMainWindow();
+    } else if (flags.silentMode) {
+        // A deployment tool restarts the machine when it suits its plan.
+        LogLine("silent run over: exit code " + std::to_string(static_cast<uint32_t>(Program.SilentOutcome)) +
+                ", no restart (the caller restarts Windows)");
         window.CloseMainWindow();
     } else if (flags.ntPlatform) {
         LogLine("restart of Windows asked (shutdown privilege, then ExitWindowsEx)");

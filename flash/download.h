@@ -27,10 +27,13 @@ enum PreCheckOutcome : int {
 // as its last step, polled by the timer.
 
 // ToolButton2Click: `device` is the selected drive's device-table index.
-void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device);
+// True when the worker sends the last piece; otherwise the download is over
+// (refused, or ended by a failure) when this returns.
+bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device);
 
 // Timer1Timer: moves the bar along the time estimate and, once the worker is
-// done, ends the run (restart, or closing the window in a test run).
+// done, ends the run (restart, or closing the window in a test or silent
+// run).
 void ProgressTick(DownloadWindow& window, RunModes flags);
 
 // The estimate: ticks expected for an image of `size` bytes (at least 1).

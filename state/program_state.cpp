@@ -33,6 +33,7 @@ void ProgramState::Reset() {
     FirmwareImage = FirmwareImageRecord();
     BusyFlag = 1;
     TickCounter = 0;
+    SilentOutcome = SilentExit::NothingSent;
 }
 
 }  // namespace quillan

@@ -12,6 +12,7 @@
 #include "drive/device_table.h"
 #include "drive/drive_identity.h"
 #include "firmware/firmware_image.h"
+#include "state/silent_exit.h"
 
 namespace quillan {
 
@@ -40,6 +41,8 @@ struct ProgramState {
     // Up while the worker sends the last piece; the progress timer polls it.
     std::atomic<int32_t> BusyFlag{1};
     int32_t TickCounter = 0;
+    // How far a "-SILENT" run got: what its exit code tells the caller.
+    SilentExit SilentOutcome = SilentExit::NothingSent;
 
     void Reset();
 };

@@ -8,5 +8,8 @@
 namespace quillan::toolkit {
 
 void ShowEscapedException(const char* what);
+// From then on the text goes to `sink` instead of a box (a run with nobody to
+// dismiss it); null shows boxes again.
+void SetEscapedExceptionSink(void (*sink)(const char* what));
 
 }  // namespace quillan::toolkit
