@@ -51,10 +51,16 @@ TEST(Win32Host, TerminatesTheFirstDirectCdInAnyCase) {
     ASSERT_TRUE(CopyFileA(Beside("sleeper.exe").c_str(), directCd.c_str(), FALSE));
     HANDLE process = Start("\"" + directCd + "\"");
     ASSERT_NE(process, nullptr);
-    Sleep(300);
     Win32Host host;
     EXPECT_FALSE(host.TerminateProcessByName("notthere.exe"));
-    EXPECT_TRUE(host.TerminateProcessByName("directcd.exe"));
+    // The process is in the list only once Wine has started it, which takes
+    // a busy machine a while: no fixed pause is long enough for every run.
+    bool terminated = false;
+    for (int tries = 0; tries < 200 && !terminated; ++tries) {
+        terminated = host.TerminateProcessByName("directcd.exe");
+        if (!terminated) Sleep(50);
+    }
+    EXPECT_TRUE(terminated);
     EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
     EXPECT_FALSE(host.TerminateProcessByName("directcd.exe"));
     CloseHandle(process);
