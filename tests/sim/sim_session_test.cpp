@@ -12,6 +12,7 @@
 #include "sim/sim_event_format.h"
 #include "sim/sim_session.h"
 #include "sim/sim_wine_path.h"
+#include "support/scratch_dir.h"
 #ifndef _WIN32
 #include <cerrno>
 
@@ -34,10 +35,7 @@ std::vector<std::string> Lines(const fs::path& file) {
 class Session : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::path(::testing::TempDir()) /
-              ("quillan-sim-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = quillan::testing::FreshScratchDir("quillan-sim");
     }
     SessionOptions Options(const std::string& config) {
         std::ofstream(dir / "sim.conf") << config;
