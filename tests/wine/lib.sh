@@ -58,6 +58,34 @@ wait_for() {
   done
 }
 
+# drives_config FILE [DISC] [DELAY] [FAULT]: the two simulated drives of the
+# unattended runs, logging to FILE less .cfg plus .log and assembling into
+# $WORK/images: a CD-RW, and the DVD-ROM XD-340 (revision 1.10, code XDA)
+# that the sample file fits, with a disc (yes|no, default no), a delay per
+# command in ms (default 0) and a fault rule ("-" or none for no fault).
+drives_config() {
+  cat > "$1" <<CFG
+log ${1%.cfg}.log
+image-dir $WORK/images
+drive 0 0
+vendor "BRISKO  "
+product "CD-RW CR-5224   "
+revision "2.00"
+code CRA
+page40 refuse
+disc no
+drive 0 1
+vendor "HALVERN "
+product "DVD-ROM XD-340  "
+revision "1.10"
+code XDA
+page40 refuse
+disc ${2:-no}
+delay-ms ${3:-0}
+CFG
+  if [ -n "${4:-}" ] && [ "$4" != - ]; then echo "fault $4" >> "$1"; fi
+}
+
 # The Windows path Wine gives a Unix path.
 win_path() { echo "Z:${1//\//\\}"; }
 

@@ -10,33 +10,14 @@ quillan=$1 dll=$2 watcher=$3 sample=$4 exit_status=$5 deploy_script=$6
 model="HALVERN DVD-ROM XD-340  "
 boxes="$WORK/boxes.log"
 
-# Each case: the drives, a disc in the fitting one, a fault rule for it
-# (blanks written as _), the exit code, the result line, and the text of the
-# one box that would have been shown (blanks as _), which the log must hold.
-
-# drives_config FILE DRIVES DISC FAULT: DRIVES "two" (the second fits the
-# sample file) or "none"; DISC yes|no for the fitting drive; FAULT a fault
-# rule for it, or "-".
-drives_config() {
-  printf 'log %s\nimage-dir %s\n' "${1%.cfg}.log" "$WORK/images" > "$1"
-  if [ "$2" = none ]; then echo "adapters 0" >> "$1"; return; fi
-  cat >> "$1" <<CFG
-drive 0 0
-vendor "BRISKO  "
-product "CD-RW CR-5224   "
-revision "2.00"
-code CRA
-page40 refuse
-disc no
-drive 0 1
-vendor "HALVERN "
-product "DVD-ROM XD-340  "
-revision "1.10"
-code XDA
-page40 refuse
-disc $3
-CFG
-  if [ "$4" != - ]; then echo "fault $4" >> "$1"; fi
+# silent_config FILE DRIVES DISC FAULT: DRIVES "two" (see drives_config) or
+# "none".
+silent_config() {
+  if [ "$2" = none ]; then
+    printf 'log %s\nadapters 0\n' "${1%.cfg}.log" > "$1"
+  else
+    drives_config "$1" "$3" 0 "$4"
+  fi
 }
 
 result_is() { [ "$(cat "$1" 2>/dev/null)" = "$(printf '%s\r' "$2")" ]; }
@@ -55,12 +36,15 @@ mkdir -p "$WORK/images"
 start_bg watcher "$RUN" "$watcher" "$(win_path "$boxes")" 600
 set_windows_version win98
 
+# Each case: the drives, a disc in the fitting one, a fault rule for it
+# (blanks written as _), the exit code, the result line, and the text of the
+# one box that would have been shown (blanks as _), which the log must hold.
 failed=()
 while read -r name drives disc fault code result box; do
   echo "case $name"
   mkdir -p "$WORK/$name"
   cp "$quillan" "$dll" "$WORK/AUTORUN.BIN" "$WORK/$name/"
-  drives_config "$WORK/$name.cfg" "$drives" "$disc" "${fault//_/ }"
+  silent_config "$WORK/$name.cfg" "$drives" "$disc" "${fault//_/ }"
   rm -f "$WORK/images/drive-0-1.image"
   got=$(silent_run "$name")
   log="$WORK/$name/QUILLAN.LOG"
@@ -91,12 +75,12 @@ CASES
 echo "case second_copy"
 mkdir -p "$WORK/first"
 cp "$quillan" "$dll" "$WORK/first/"
-drives_config "$WORK/first.cfg" two no -
+drives_config "$WORK/first.cfg"
 (cd "$WORK/first" && QUILLAN_SIM_CONFIG="$WORK/first.cfg" start_bg first "$RUN" "$WORK/first/quillan.exe")
 wait_for 60 main_window || fail "second copy: the first did not open: $(why_no_window "$WORK/first/quillan.exe" first)"
 mkdir -p "$WORK/second"
 cp "$quillan" "$dll" "$WORK/AUTORUN.BIN" "$WORK/second/"
-drives_config "$WORK/second.cfg" two no -
+drives_config "$WORK/second.cfg"
 got=$(silent_run second)
 [ "$got" = 1618 ] || failed+=("second_copy (exit code ${got:-none})")
 [ ! -e "$WORK/second/QUILLAN.TMP" ] || failed+=("second_copy (wrote a result line)")
@@ -108,7 +92,7 @@ stop_program "$WORK/first/quillan.exe"
 echo "case deploy_script"
 mkdir -p "$WORK/deploy"
 cp "$quillan" "$dll" "$WORK/AUTORUN.BIN" "$deploy_script" "$WORK/deploy/"
-drives_config "$WORK/deploy.cfg" two no -
+drives_config "$WORK/deploy.cfg"
 rm -f "$WORK/images/drive-0-1.image"
 script_out=$(cd / && QUILLAN_SIM_CONFIG="$WORK/deploy.cfg" "$RUN" "$exit_status" cmd.exe /c \
                "$(win_path "$WORK/deploy/$(basename "$deploy_script")")" </dev/null 2>"$WORK/deploy.err" | tr -d '\r')

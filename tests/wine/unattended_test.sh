@@ -7,29 +7,6 @@ quillan=$1 dll=$2 watcher=$3 sample=$4
 model="HALVERN DVD-ROM XD-340  "
 boxes="$WORK/boxes.log"
 
-# drives_config FILE [disc yes|no] [delay]: two drives, the second fits the sample file.
-drives_config() {
-  cat > "$1" <<CFG
-log ${1%.cfg}.log
-image-dir $WORK/images
-drive 0 0
-vendor "BRISKO  "
-product "CD-RW CR-5224   "
-revision "2.00"
-code CRA
-page40 refuse
-disc no
-drive 0 1
-vendor "HALVERN "
-product "DVD-ROM XD-340  "
-revision "1.10"
-code XDA
-page40 refuse
-disc ${2:-no}
-delay-ms ${3:-0}
-CFG
-}
-
 # run_case NAME ARGS...: a folder with quillan.exe and our DLL, in which the
 # program starts in the background with QUILLAN_SIM_CONFIG=$WORK/NAME.cfg.
 prepare_case() {
