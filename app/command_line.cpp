@@ -11,7 +11,7 @@ std::string CommandLineWord(const char* commandLine, int n) {
     const size_t length = commandLine == nullptr ? 0 : strnlen(commandLine, sizeof(buffer) - 1);
     if (length != 0) std::memcpy(buffer, commandLine, length);
     buffer[length] = '\0';
-    UpperCaseAscii(buffer);
+    UpperCaseAscii(buffer, length);
 
     int word = -1;
     size_t i = 0;
