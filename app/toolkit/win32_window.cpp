@@ -11,9 +11,13 @@
 #include <vector>
 
 #include "app/toolkit/escaped_exception.h"
+#include "app/toolkit/key_preview.h"
 
 namespace quillan::toolkit {
 namespace {
+
+static_assert(kKeyDownMessage == WM_KEYDOWN && kSysKeyDownMessage == WM_SYSKEYDOWN && kF9Key == VK_F9,
+              "the key preview's rule speaks of these messages and this key");
 
 const Colour kWindowColour = Rgb(6, 32, 64);
 const char kFormClass[] = "TAboutForm";
@@ -110,7 +114,8 @@ void Win32Backend::RunMessageLoop() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         // Key preview: the form sees every key before its controls.
-        if (message.message == WM_KEYDOWN && onKeyDown) onKeyDown(static_cast<uint16_t>(message.wParam));
+        if (onKeyDown && PreviewsKey(message.message, static_cast<uint16_t>(message.wParam)))
+            onKeyDown(static_cast<uint16_t>(message.wParam));
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
