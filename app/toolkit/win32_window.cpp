@@ -258,15 +258,17 @@ void Win32Backend::CloseMainWindow() { PostMessageA(mainWindow_, WM_CLOSE, 0, 0)
 
 void Win32Backend::HoldUserInput(bool held) {
     inputHeld_ = held;
-    // The drive list is a window of its own: disabled, it takes neither keys
-    // nor clicks. Keys then go to the main window, whose form handlers and
-    // closing the hold keeps out.
-    if (held) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(mainWindow_, focus)) SetFocus(mainWindow_);
-    }
+    if (!held) return;
+    // The drive list is a window of its own: while held it drops every key
+    // and click (ComboProc), and an open list closes. Keys then go to the
+    // main window, whose form handlers and closing the hold keeps out. The
+    // text fields take no input at all: clicks on them reach the main window.
+    // Nothing is disabled, so everything reads as when idle.
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(mainWindow_, focus)) SetFocus(mainWindow_);
     for (const auto& child : children_) {
-        if (GetParent(child.first) == mainWindow_) EnableWindow(child.first, held ? FALSE : TRUE);
+        if (GetParent(child.first) == mainWindow_ && dynamic_cast<ComboBox*>(child.second) != nullptr)
+            SendMessageA(child.first, CB_SHOWDROPDOWN, FALSE, 0);
     }
 }
 
