@@ -97,8 +97,10 @@ bool TMainForm::DialogOpen() const {
 void TMainForm::FormCreate() {
     backend_.SetMainWindowTitle(kTitle);
     ApplyCommandLine();
-    // The result line goes to the folder the program started in, wherever
-    // the file dialog leaves the current folder.
+    // The result line goes to the folder the program started in. A folder
+    // too deep to be named whole with the file's name leaves the name
+    // relative: the current folder is still that folder when the line is
+    // written, since nothing in the program moves it (the file dialog keeps it).
     LiveResultPath = CurrentHost().FullPath(LiveResultPath);
     OpenLog();
     ProgressBar1.SetBackground(Rgb(160, 192, 240));
@@ -153,8 +155,9 @@ void TMainForm::ShapeWindow() {
 }
 
 void TMainForm::ProbeDefaultFile() {
-    // Fixed now by its full path: the file dialog changes the current folder
-    // as the user browses, and another folder may hold another AUTORUN.BIN.
+    // Fixed now by its full path where it can be named whole: another folder
+    // may hold another AUTORUN.BIN, and the name must not depend on where
+    // the current folder is later.
     startupFileName_ = FirmwareImage.Path;
     FirmwareImage.Path = CurrentHost().FullPath(FirmwareImage.Path);
     const ScopedFile file(std::fopen(FirmwareImage.Path.c_str(), "rb"));

@@ -227,8 +227,17 @@ bool Win32Backend::RunOpenDialog(const std::string& filter, std::string& path) {
     dialog.lpstrFilter = pairs.data();
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof(chosen);
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&dialog)) return false;
+    // The current folder stays where the run started, whatever folder the
+    // user browses to: a result line or a start-up file may be known there
+    // only by a relative name (a folder too deep to name whole). Not every
+    // Windows keeps the folder for the open dialog as the flag asks, so it
+    // is also put back by hand.
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    char folder[MAX_PATH];
+    const DWORD kept = GetCurrentDirectoryA(sizeof(folder), folder);
+    const BOOL opened = GetOpenFileNameA(&dialog);
+    if (kept != 0 && kept < sizeof(folder)) SetCurrentDirectoryA(folder);
+    if (!opened) return false;
     path = chosen;
     return true;
 }
