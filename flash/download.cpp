@@ -305,6 +305,8 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
         sent = ChunkedDownload(window, flags, device, file);
 
     if (sent != PiecesSent::WorkerHasTheLast) {
+        // Idle again, and the window must say so, as after a failed final command.
+        window.SetStatus("Fail");
         ShowError(window, "Flash Cmd Fail!!");
         window.CaptureMouse(false);
         // Idle again: the hourglass would say otherwise.

@@ -1018,6 +1018,56 @@ TEST_F(Download, NoDriveListedNothingIsSent) {
     EXPECT_EQ(host.workersStarted, 0);
 }
 
+// Refused pieces, or no thread for the last one, leave the program idle, and
+// the status says the download failed, as the worker says it. A start that
+// ends before "Wait.." leaves the status as it was.
+TEST_F(Download, AFailedStartSaysFail) {
+    sim::FaultRule chunkRefused;
+    chunkRefused.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0x00};
+    chunkRefused.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
+    sim::FaultRule blockRefused;
+    blockRefused.cdbPrefix = {0x1D, 0x00, 0x00, 0x80, 0x08};
+    blockRefused.matchNumber = 2;
+    blockRefused.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* driveCode;  // marked files take theirs from the revision
+        std::vector<sim::FaultRule> faults;
+        bool noThread, discLoaded, fileGone;
+        const char* message;
+        const char* status;
+    } cases[] = {
+        {"chunked, first piece refused", testing::ChunkedFile(Info(), 3, 16), "XDA", {chunkRefused}, false, false,
+         false, "Flash Cmd Fail!!", "Fail"},
+        {"flash pages, second block refused", testing::MarkedFile(3 * 32768, Info()), "", {blockRefused}, false,
+         false, false, "Flash Cmd Fail!!", "Fail"},
+        {"no thread for the last piece", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, true, false, false,
+         "Flash Cmd Fail!!", "Fail"},
+        {"file gone", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, false, false, true,
+         "Flash File Not Opened!!", "Ready"},
+        {"disc in the drive", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, false, true, false,
+         "Remove the Disc in the Drive !!", "Ready"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode);
+        drive.faults = c.faults;
+        drive.discLoaded = c.discLoaded;
+        Prepare(c.bytes, drive);
+        ASSERT_EQ(form->StaticText5.Text(), "Ready");
+        host.workerStartFails = c.noThread;
+        if (c.fileGone) std::filesystem::remove(FilePath());
+        form->ToolButton2Click();
+        EXPECT_EQ(NewMessages(), Lines{c.message});
+        EXPECT_EQ(form->StaticText5.Text(), c.status);
+        EXPECT_EQ(host.workersStarted, 0);
+        EXPECT_FALSE(backend.inputHeld);
+    }
+}
+
 TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {
     const std::filesystem::path folder = testing::FreshScratchDir("quillan-result");
     LiveResultPath = (folder / "LIVE.TMP").string();
