@@ -315,6 +315,19 @@ void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     }
 }
 
+void StartWithoutDrive(DownloadWindow& window, RunModes flags) {
+    // Only -NOCHECK accepts a file with no drive to check it against, and
+    // there is none to send it to.
+    if (FirmwareImage.Size != 0) {
+        ShowError(window, "DRIVE NOT FOUND!!");
+        return;
+    }
+    // No file can have passed the rules without a drive: the download ends
+    // as it does for any start without a usable file.
+    WriteResultLine("START\n", flags.liveMode, flags.testMode);
+    ShowError(window, "Flash File Not Opened!!");
+}
+
 int32_t ExpectedTicks(int32_t size) {
     const int32_t kb = size / 1024;
     const int32_t ticks = (kb * 35) >> 9;

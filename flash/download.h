@@ -22,6 +22,9 @@ enum PreCheckOutcome : int { kProceed = 1, kDmaMode = 2, kRegistryUnreadable = 3
 // ToolButton2Click: `device` is the selected drive's device-table index.
 void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device);
 
+// ToolButton2Click with no drive in the list: sends nothing to any drive.
+void StartWithoutDrive(DownloadWindow& window, RunModes flags);
+
 // Timer1Timer: moves the bar along the time estimate and, once the worker is
 // done, ends the run (restart, or closing the window in a test run).
 void ProgressTick(DownloadWindow& window, RunModes flags);

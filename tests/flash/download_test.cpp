@@ -1018,6 +1018,57 @@ TEST_F(Download, NoDriveListedNothingIsSent) {
     EXPECT_EQ(host.workersStarted, 0);
 }
 
+// The list is empty: no file can have passed the rules (only -NOCHECK lets
+// one through, NoDriveListedNothingIsSent), so Start Download ends as it does
+// without a usable file: START for the calling script, "Flash File Not
+// Opened!!" for the user, and nothing for the device that is not listed.
+TEST_F(Download, NoDriveListedEndsAsWithoutAUsableFile) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 2, 16);
+    const struct Case {
+        const char* name;
+        bool startupFile;  // AUTORUN.BIN beside the program
+        bool openByHand;   // the user opens a file, which the rules refuse
+    } cases[] = {
+        {"no file at all", false, false},
+        {"a file opened by hand, refused", false, true},
+        {"a start-up file that fits no drive", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        // A hard disk at adapter 0, target 0 answers everything but is no drive of ours.
+        sim::DriveSettings disk;
+        disk.deviceType = 0x00;
+        disk.driveCode = "XDA";
+        sim::SimDrive* hardDisk = AddDrive(0, 0, disk);
+        host.commandLine = "q.exe -LIVE";
+        file_ = std::make_unique<testing::TempFile>(bytes, "AUTORUN.BIN");
+        if (c.startupFile) {
+            FirmwareImage.Path = file_->Path();
+            FirmwareImage.StartupReady = true;
+        }
+        Create();
+        if (c.openByHand) {
+            backend.nextOpenPath = file_->Path();
+            form->ToolButton1Click();
+        }
+        ASSERT_EQ(form->driveListCount, 0);
+        ASSERT_EQ(FirmwareImage.Size, 0);
+        EXPECT_EQ(Result(), "FAIL0\r\n");
+        const size_t probes = hardDisk->Log().size();
+        const std::string status = form->StaticText5.Text();
+        form->ToolButton2Click();
+        EXPECT_EQ(hardDisk->Log().size(), probes);
+        EXPECT_EQ(MessageTexts().back(), "Flash File Not Opened!!");
+        EXPECT_EQ(Result(), "START\r\n");
+        EXPECT_EQ(form->StaticText5.Text(), status);
+        EXPECT_EQ(host.workersStarted, 0);
+        EXPECT_FALSE(backend.inputHeld);
+        EXPECT_FALSE(backend.captured);
+    }
+}
+
 // Refused pieces, or no thread for the last one, leave the program idle, and
 // the status says the download failed, as the worker says it. A start that
 // ends before "Wait.." leaves the status as it was.
