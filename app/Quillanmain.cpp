@@ -65,8 +65,8 @@ TMainForm::TMainForm(toolkit::Backend& backend)
       OpenDialog1(backend, "DOWNLOAD FILE(*.BIN)|*.BIN"),
       backend_(backend) {
     ComboBox1.onChange = [this] {
-        // During a download the list shows the drive being flashed.
-        if (userInputHeld_)
+        // During a download, and after it, the list shows the drive flashed.
+        if (userInputHeld_ || WorkerStarted)
             ComboBox1.SetItemIndex(selectedDrive);
         else
             ComboBox1Change();
@@ -214,8 +214,9 @@ void TMainForm::Timer3Timer() {
     // Not under a dialog or box of the program: the next tick tries again.
     if (DialogOpen()) return;
     Timer3.SetEnabled(false);
-    // The user started a download himself.
-    if (userInputHeld_) return;
+    // The user started a download himself (it may be over already: the
+    // result line it left stands).
+    if (userInputHeld_ || WorkerStarted) return;
     if (fileOpenedByHand_) {
         // No automatic download in this run: tell the calling script.
         WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);

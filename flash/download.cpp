@@ -171,7 +171,10 @@ void Worker(void* argument) {
 PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
     theWorkerContext = WorkerContext{&window, flags, device};
     BusyFlag = 1;
-    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) return PiecesSent::WorkerHasTheLast;
+    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) {
+        WorkerStarted = true;
+        return PiecesSent::WorkerHasTheLast;
+    }
     window.SetProgressTimer(false);
     return PiecesSent::WorkerNotStarted;
 }
@@ -269,6 +272,12 @@ PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t devic
 }  // namespace
 
 void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
+    // The drive has had its final command and the run ends in a restart: a
+    // restart that did not come must not let the image go out again.
+    if (WorkerStarted) {
+        LogLine("download not started: this run's download has ended");
+        return;
+    }
     const int outcome = PreChecks(window, flags, device);
     if (outcome != kProceed) {
         ReportPreCheckFailure(window, flags, device, outcome);

@@ -20,6 +20,7 @@ enum PreCheckOutcome : int { kProceed = 1, kDmaMode = 2, kRegistryUnreadable = 3
 // as its last step, polled by the timer.
 
 // ToolButton2Click: `device` is the selected drive's device-table index.
+// Once a download of this run has reached the worker it does nothing.
 void StartDownload(DownloadWindow& window, RunModes flags, uint8_t device);
 
 // ToolButton2Click with no drive in the list: sends nothing to any drive.

@@ -40,6 +40,9 @@ struct ProgramState {
     // Up while the worker sends the last piece; the progress timer polls it.
     std::atomic<int32_t> BusyFlag{1};
     int32_t TickCounter = 0;
+    // A download of this run reached the worker; the run then ends with the
+    // restart, and no second download may begin (the window's thread only).
+    bool WorkerStarted = false;
 
     void Reset();
 };
@@ -61,5 +64,6 @@ extern DriveIdentityRecord& DriveIdentity;
 extern FirmwareImageRecord& FirmwareImage;
 extern std::atomic<int32_t>& BusyFlag;
 extern int32_t& TickCounter;
+extern bool& WorkerStarted;
 
 }  // namespace quillan

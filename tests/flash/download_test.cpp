@@ -1119,6 +1119,53 @@ TEST_F(Download, AFailedStartSaysFail) {
     }
 }
 
+// The worker has sent the final command and the restart did not come (refused
+// on the NT family, or an ExitWindowsEx of Windows 9x that failed): the drive
+// must not get the image a second time, and the window and the result file
+// keep what the download ended with.
+TEST_F(Download, AfterTheWorkersEndNothingStartsAnotherDownload) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 2, 16);
+    const struct Case {
+        const char* name;
+        bool nt;
+        std::function<void(TMainForm&)> command;
+    } cases[] = {
+        {"Start Download, restart refused on the NT family", true, [](TMainForm& f) { f.Image3.onClick(); }},
+        {"Start Download, Windows 9x still running", false, [](TMainForm& f) { f.Image3.onClick(); }},
+        {"the automatic start's timer", false, [](TMainForm& f) { f.Timer3Timer(); }},
+        {"opening a file", false, [](TMainForm& f) { f.Image2.onClick(); }},
+        {"choosing the other drive", false, [](TMainForm& f) { f.ComboBox1.Choose(1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        AddDrive(0, 1, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+        sim::SimDrive* flashed = Prepare(bytes);
+        form->runModes.ntPlatform = c.nt;
+        host.restartAccepted = false;
+        form->ToolButton2Click();
+        host.RunWorker();
+        form->Timer1Timer();
+        ASSERT_EQ(host.restarts + host.directRestarts, 1);
+        ASSERT_EQ(flashed->Image(), bytes);
+        ASSERT_EQ(Result(), "COMPLETE\r\n");
+        NewMessages();
+        const size_t commands = CommandCount();
+        backend.nextOpenPath = FilePath();
+
+        c.command(*form);
+        EXPECT_EQ(CommandCount(), commands);
+        EXPECT_EQ(host.workersStarted, 1);
+        EXPECT_EQ(NewMessages(), Lines{});
+        EXPECT_EQ(Result(), "COMPLETE\r\n");
+        EXPECT_EQ(form->StaticText5.Text(), "Ok");
+        EXPECT_EQ(form->ProgressBar1.Position(), 100);
+        EXPECT_EQ(form->ComboBox1.ItemIndex(), 0);
+        EXPECT_FALSE(form->Timer1.Enabled());
+    }
+}
+
 TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {
     const std::filesystem::path folder = testing::FreshScratchDir("quillan-result");
     LiveResultPath = (folder / "LIVE.TMP").string();
