@@ -66,8 +66,8 @@ TMainForm::TMainForm(toolkit::Backend& backend)
       OpenDialog1(backend, "DOWNLOAD FILE(*.BIN)|*.BIN"),
       backend_(backend) {
     ComboBox1.onChange = [this] {
-        // During a download the list shows the drive being flashed.
-        if (userInputHeld_)
+        // During a download, and after it, the list shows the drive flashed.
+        if (userInputHeld_ || WorkerStarted)
             ComboBox1.SetItemIndex(selectedDrive);
         else
             ComboBox1Change();
@@ -106,8 +106,10 @@ bool TMainForm::DialogOpen() const {
 void TMainForm::FormCreate() {
     backend_.SetMainWindowTitle(kTitle);
     ApplyCommandLine();
-    // The result line goes to the folder the program started in, wherever
-    // the file dialog leaves the current folder.
+    // The result line goes to the folder the program started in. A folder
+    // too deep to be named whole with the file's name leaves the name
+    // relative: the current folder is still that folder when the line is
+    // written, since nothing in the program moves it (the file dialog keeps it).
     LiveResultPath = CurrentHost().FullPath(LiveResultPath);
     OpenLog();
     ProgressBar1.SetBackground(Rgb(160, 192, 240));
@@ -163,8 +165,9 @@ void TMainForm::ShapeWindow() {
 }
 
 void TMainForm::ProbeDefaultFile() {
-    // Fixed now by its full path: the file dialog changes the current folder
-    // as the user browses, and another folder may hold another AUTORUN.BIN.
+    // Fixed now by its full path where it can be named whole: another folder
+    // may hold another AUTORUN.BIN, and the name must not depend on where
+    // the current folder is later.
     startupFileName_ = FirmwareImage.Path;
     FirmwareImage.Path = CurrentHost().FullPath(FirmwareImage.Path);
     const ScopedFile file(std::fopen(FirmwareImage.Path.c_str(), "rb"));
@@ -226,8 +229,9 @@ void TMainForm::Timer3Timer() {
     // Not under a dialog or box of the program: the next tick tries again.
     if (DialogOpen()) return;
     Timer3.SetEnabled(false);
-    // The user started a download himself.
-    if (userInputHeld_) return;
+    // The user started a download himself (it may be over already: the
+    // result line it left stands).
+    if (userInputHeld_ || WorkerStarted) return;
     if (fileOpenedByHand_) {
         // No automatic download in this run: tell the calling script.
         WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);

@@ -8,10 +8,16 @@ namespace quillan {
 
 std::string CommandLineWord(const char* commandLine, int n) {
     char buffer[kCommandLineBufferSize];
-    const size_t length = commandLine == nullptr ? 0 : strnlen(commandLine, sizeof(buffer) - 1);
+    const size_t kept = sizeof(buffer) - 1;
+    // One character past what is kept says whether the line was cut there.
+    const size_t seen = commandLine == nullptr ? 0 : strnlen(commandLine, kept + 1);
+    const size_t length = seen < kept ? seen : kept;
+    // A word that runs on past the cut is not the word the caller wrote: cut
+    // short, "FW.BINX.OLD" would name FW.BIN.
+    const bool cutInsideAWord = seen > kept && commandLine[kept] != ' ';
     if (length != 0) std::memcpy(buffer, commandLine, length);
     buffer[length] = '\0';
-    UpperCaseAscii(buffer);
+    UpperCaseAscii(buffer, length);
 
     int word = -1;
     size_t i = 0;
@@ -20,6 +26,7 @@ std::string CommandLineWord(const char* commandLine, int n) {
         if (i == length) break;
         const size_t start = i;
         while (i < length && buffer[i] != ' ') ++i;
+        if (i == length && cutInsideAWord) break;
         if (++word == n) return std::string(buffer + start, i - start);
     }
     return std::string();

@@ -10,11 +10,11 @@ void TMainForm::ToolButton2Click() {
     // A download runs already: the automatic start's timer may fire while
     // the boot-block update lets messages through.
     if (userInputHeld_) return;
-    // With no drive listed there is no device to flash: index 0 of the
-    // device table would be whatever answers first, perhaps not an optical
-    // drive at all. (A file can still be accepted then, under -NOCHECK.)
+    // With no drive listed there is no device to check or flash: index 0 of
+    // the device table would be whatever answers first, perhaps not an
+    // optical drive at all.
     if (driveListCount == 0) {
-        Show(Notice::Error("DRIVE NOT FOUND!!"));
+        StartWithoutDrive(*this, runModes);
         EndSilentRun("no drive");
         return;
     }

@@ -10,6 +10,8 @@
 namespace quillan {
 
 void TMainForm::ToolButton1Click() {
+    // This run's download is over: the fields keep its final status.
+    if (WorkerStarted) return;
     {
         const DialogShowing showing(dialogsOpen_);
         if (!OpenDialog1.Execute()) return;

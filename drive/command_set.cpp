@@ -97,7 +97,7 @@ int QueryDriveIdentity(uint8_t device) {
         if (!DriveIdentity.codeReadDirectly) std::memcpy(DriveIdentity.driveCode, CommandData + 36, 3);
     }
     DriveIdentity.driveCode[3] = '\0';
-    UpperCaseAscii(DriveIdentity.driveCode);
+    UpperCaseAscii(DriveIdentity.driveCode, 3);
     LogLine("identity of device " + std::to_string(device) + ": \"" + DriveIdentity.driveModel + "\" \"" +
             DriveIdentity.driveRevision + "\" code \"" + DriveIdentity.driveCode + "\"" +
             (DriveIdentity.codeReadDirectly ? " (read from the drive)" : " (from INQUIRY)"));

@@ -38,7 +38,8 @@ void FindPassThroughDrives(uint8_t reply[kProbeLength]) {
         const int status = PassThroughExecute(device, kProbeCdb, 6, reply, kProbeLength, kDataIn);
         LogCommand(kProbeCdb, 6, kDataIn, kProbeLength, static_cast<uint8_t>(status & 0xFF), reply);
         if (status == kStatusGood && reply[0] == kOpticalDevice) {
-            LogDriveFound(std::string("letter ") + rootPath, reply);
+            // "letter d": the line itself puts the colon after it.
+            LogDriveFound(std::string("letter ") + letter, reply);
             ++TheDeviceTable.driveCount;
         } else {
             // A letter that is not a working optical drive is never used again.

@@ -151,7 +151,7 @@ bool ReadWithoutLog(const std::string& path, const ShowFailure& showFailure) {
         FirmwareImage.Code[0] = static_cast<char>(block[24]);
         FirmwareImage.Code[1] = static_cast<char>(block[25]);
         FirmwareImage.Code[2] = ' ';
-        UpperCaseAscii(FirmwareImage.Code);
+        UpperCaseAscii(FirmwareImage.Code, 3);
         if (std::memcmp(FirmwareImage.Model, kBootBlockModel, 24) == 0 && L > kBootBlockThreshold) {
             FirmwareImage.Size = L - kBootBlockBytes;
             FirmwareImage.Trimmed = true;
@@ -169,7 +169,7 @@ bool ReadWithoutLog(const std::string& path, const ShowFailure& showFailure) {
 
     FirmwareImage.SingleCommand = L == kSingleCommandFileSize;
     std::memcpy(FirmwareImage.Code, block + 32, 3);
-    UpperCaseAscii(FirmwareImage.Code);
+    UpperCaseAscii(FirmwareImage.Code, 3);
     FirmwareImage.CodeCheck = block[30] == 4 ? 4 : 1;
     for (const Substitution& s : kSubstitutions) {
         if (std::memcmp(FirmwareImage.Model, s.model, 24) == 0 &&

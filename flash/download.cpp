@@ -179,7 +179,10 @@ void Worker(void* argument) {
 PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
     theWorkerContext = WorkerContext{&window, flags, device};
     BusyFlag = 1;
-    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) return PiecesSent::WorkerHasTheLast;
+    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) {
+        WorkerStarted = true;
+        return PiecesSent::WorkerHasTheLast;
+    }
     window.SetProgressTimer(false);
     return PiecesSent::WorkerNotStarted;
 }
@@ -281,6 +284,12 @@ PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t devic
 }  // namespace
 
 bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
+    // The drive has had its final command and the run ends in a restart: a
+    // restart that did not come must not let the image go out again.
+    if (WorkerStarted) {
+        LogLine("download not started: this run's download has ended");
+        return false;
+    }
     int outcome = PreChecks(window, flags, device);
     // Only once the other checks have passed, so that theirs stay as they are.
     if (outcome == kProceed && !CheckPowerForDownload()) outcome = kBatteryLow;
@@ -323,12 +332,27 @@ bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
         sent = ChunkedDownload(window, flags, device, file);
 
     if (sent == PiecesSent::WorkerHasTheLast) return true;
+    // Idle again, and the window must say so, as after a failed final command.
+    window.SetStatus("Fail");
     ShowError(window, "Flash Cmd Fail!!");
     window.CaptureMouse(false);
     // Idle again: the hourglass would say otherwise.
     window.ShowHourglass(false);
     GiveWindowBack(window);
     return false;
+}
+
+void StartWithoutDrive(DownloadWindow& window, RunModes flags) {
+    // Only -NOCHECK accepts a file with no drive to check it against, and
+    // there is none to send it to.
+    if (FirmwareImage.Size != 0) {
+        ShowError(window, "DRIVE NOT FOUND!!");
+        return;
+    }
+    // No file can have passed the rules without a drive: the download ends
+    // as it does for any start without a usable file.
+    WriteResultLine("START\n", flags.liveMode, flags.testMode);
+    ShowError(window, "Flash File Not Opened!!");
 }
 
 int32_t ExpectedTicks(int32_t size) {

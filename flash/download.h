@@ -28,8 +28,12 @@ enum PreCheckOutcome : int {
 
 // ToolButton2Click: `device` is the selected drive's device-table index.
 // True when the worker sends the last piece; otherwise the download is over
-// (refused, or ended by a failure) when this returns.
+// (refused, or ended by a failure) when this returns. Once a download of this
+// run has reached the worker it does nothing.
 bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device);
+
+// ToolButton2Click with no drive in the list: sends nothing to any drive.
+void StartWithoutDrive(DownloadWindow& window, RunModes flags);
 
 // Timer1Timer: moves the bar along the time estimate and, once the worker is
 // done, ends the run (restart, or closing the window in a test or silent

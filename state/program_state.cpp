@@ -22,6 +22,7 @@ DriveIdentityRecord& DriveIdentity = Program.DriveIdentity;
 FirmwareImageRecord& FirmwareImage = Program.FirmwareImage;
 std::atomic<int32_t>& BusyFlag = Program.BusyFlag;
 int32_t& TickCounter = Program.TickCounter;
+bool& WorkerStarted = Program.WorkerStarted;
 
 void ProgramState::Reset() {
     Templates = CommandTemplates();
@@ -34,6 +35,7 @@ void ProgramState::Reset() {
     BusyFlag = 1;
     TickCounter = 0;
     SilentOutcome = SilentExit::NothingSent;
+    WorkerStarted = false;
 }
 
 }  // namespace quillan

@@ -43,6 +43,9 @@ struct ProgramState {
     int32_t TickCounter = 0;
     // How far a "-SILENT" run got: what its exit code tells the caller.
     SilentExit SilentOutcome = SilentExit::NothingSent;
+    // A download of this run reached the worker; the run then ends with the
+    // restart, and no second download may begin (the window's thread only).
+    bool WorkerStarted = false;
 
     void Reset();
 };
@@ -64,5 +67,6 @@ extern DriveIdentityRecord& DriveIdentity;
 extern FirmwareImageRecord& FirmwareImage;
 extern std::atomic<int32_t>& BusyFlag;
 extern int32_t& TickCounter;
+extern bool& WorkerStarted;
 
 }  // namespace quillan

@@ -93,6 +93,12 @@ private:
     bool ChildCommand(HWND child, WORD notification);
     HBRUSH BrushFor(Colour colour);
     LRESULT ColourStatic(HWND window, HDC dc, HWND child);
+    // The drop-down list's own procedure in front of the system's: while a
+    // download holds the window the list takes no input, yet it stays
+    // enabled, so that it is drawn as when idle and stays readable (a
+    // disabled one is greyed).
+    static LRESULT CALLBACK ComboProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
+    static WNDPROC systemComboProc_;
     ComboBox* DroppedComboBox(HWND window) const;
 
     HINSTANCE instance_;

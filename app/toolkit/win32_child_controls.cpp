@@ -6,6 +6,27 @@
 #include <commctrl.h>
 
 namespace quillan::toolkit {
+namespace {
+
+constexpr UINT kMouseLast = 0x020E;    // WM_MOUSEHWHEEL, the last mouse message of any Windows
+constexpr UINT kNcMouseLast = 0x00AD;  // WM_NCXBUTTONDBLCLK
+
+// Keys, characters and the mouse, in the client area and on the frame.
+bool IsUserInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= kMouseLast) ||
+           (message >= WM_NCMOUSEMOVE && message <= kNcMouseLast);
+}
+
+}  // namespace
+
+WNDPROC Win32Backend::systemComboProc_ = nullptr;
+
+LRESULT CALLBACK Win32Backend::ComboProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto* backend = reinterpret_cast<const Win32Backend*>(GetWindowLongPtrA(child, GWLP_USERDATA));
+    if (backend != nullptr && backend->inputHeld_ && IsUserInput(message)) return 0;
+    return CallWindowProcA(systemComboProc_, child, message, wParam, lParam);
+}
 
 RECT Win32Backend::RectOf(const Bounds& b) { return RECT{b.left, b.top, b.left + b.width, b.top + b.height}; }
 
@@ -27,6 +48,13 @@ void Win32Backend::ControlCreated(Control& control) {
         child = CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST, b.left,
                                 b.top, b.width, 100, owner, nullptr, instance_, nullptr);
         SendMessageA(child, CB_SETITEMHEIGHT, 0, 13);
+        if (child != nullptr) {
+            SetWindowLongPtrA(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            const auto system = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Backend::ComboProc)));
+            // Every list is of the one system class, with the one procedure.
+            if (systemComboProc_ == nullptr) systemComboProc_ = system;
+        }
     } else if (auto* button = dynamic_cast<PushButton*>(&control)) {
         child = CreateWindowExA(0, "BUTTON", button->Caption().c_str(),
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, b.left, b.top, b.width,

@@ -11,9 +11,13 @@
 #include <vector>
 
 #include "app/toolkit/escaped_exception.h"
+#include "app/toolkit/key_preview.h"
 
 namespace quillan::toolkit {
 namespace {
+
+static_assert(kKeyDownMessage == WM_KEYDOWN && kSysKeyDownMessage == WM_SYSKEYDOWN && kF9Key == VK_F9,
+              "the key preview's rule speaks of these messages and this key");
 
 const Colour kWindowColour = Rgb(6, 32, 64);
 const char kFormClass[] = "TAboutForm";
@@ -110,7 +114,8 @@ void Win32Backend::RunMessageLoop() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         // Key preview: the form sees every key before its controls.
-        if (message.message == WM_KEYDOWN && onKeyDown) onKeyDown(static_cast<uint16_t>(message.wParam));
+        if (onKeyDown && PreviewsKey(message.message, static_cast<uint16_t>(message.wParam)))
+            onKeyDown(static_cast<uint16_t>(message.wParam));
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
@@ -222,8 +227,17 @@ bool Win32Backend::RunOpenDialog(const std::string& filter, std::string& path) {
     dialog.lpstrFilter = pairs.data();
     dialog.lpstrFile = chosen;
     dialog.nMaxFile = sizeof(chosen);
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&dialog)) return false;
+    // The current folder stays where the run started, whatever folder the
+    // user browses to: a result line or a start-up file may be known there
+    // only by a relative name (a folder too deep to name whole). Not every
+    // Windows keeps the folder for the open dialog as the flag asks, so it
+    // is also put back by hand.
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    char folder[MAX_PATH];
+    const DWORD kept = GetCurrentDirectoryA(sizeof(folder), folder);
+    const BOOL opened = GetOpenFileNameA(&dialog);
+    if (kept != 0 && kept < sizeof(folder)) SetCurrentDirectoryA(folder);
+    if (!opened) return false;
     path = chosen;
     return true;
 }
@@ -253,15 +267,17 @@ void Win32Backend::CloseMainWindow() { PostMessageA(mainWindow_, WM_CLOSE, 0, 0)
 
 void Win32Backend::HoldUserInput(bool held) {
     inputHeld_ = held;
-    // The drive list is a window of its own: disabled, it takes neither keys
-    // nor clicks. Keys then go to the main window, whose form handlers and
-    // closing the hold keeps out.
-    if (held) {
-        HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(mainWindow_, focus)) SetFocus(mainWindow_);
-    }
+    if (!held) return;
+    // The drive list is a window of its own: while held it drops every key
+    // and click (ComboProc), and an open list closes. Keys then go to the
+    // main window, whose form handlers and closing the hold keeps out. The
+    // text fields take no input at all: clicks on them reach the main window.
+    // Nothing is disabled, so everything reads as when idle.
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(mainWindow_, focus)) SetFocus(mainWindow_);
     for (const auto& child : children_) {
-        if (GetParent(child.first) == mainWindow_) EnableWindow(child.first, held ? FALSE : TRUE);
+        if (GetParent(child.first) == mainWindow_ && dynamic_cast<ComboBox*>(child.second) != nullptr)
+            SendMessageA(child.first, CB_SHOWDROPDOWN, FALSE, 0);
     }
 }
 

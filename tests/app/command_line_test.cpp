@@ -32,16 +32,47 @@ TEST(CommandLineWords, Table) {
 }
 
 TEST(CommandLineWords, LongLinesAreCutAtTheWorkingBuffer) {
-    // 5000 characters: a program path and one huge word; only 999 are read.
+    // 5000 characters: a program path and one huge word; only 999 are read,
+    // and the huge word, cut by them, is not taken.
     std::string line = "q.exe " + std::string(4994, 'a');
     ASSERT_EQ(line.size(), 5000u);
-    const std::string word = CommandLineWord(line.c_str(), 1);
-    EXPECT_EQ(word, std::string(999 - 6, 'A'));
+    EXPECT_EQ(CommandLineWord(line.c_str(), 0), "Q.EXE");
+    EXPECT_EQ(CommandLineWord(line.c_str(), 1), "");
     EXPECT_EQ(CommandLineWord(line.c_str(), 2), "");
 
     // An option that starts beyond the buffer is never seen.
     std::string late = std::string(998, 'x') + " -LIVE";
     EXPECT_EQ(CommandLineWord(late.c_str(), 1), "");
+}
+
+// A word that the 999-character cut falls inside would name something the
+// caller never wrote ("FW.BINX.OLD" cut to "FW.BIN"): it is absent, like any
+// word after it. A word that ends right at the cut is whole.
+TEST(CommandLineWords, AWordTheCutFallsInsideIsAbsent) {
+    const std::string head = "q.exe -TEST";  // 11 characters
+    const struct Case {
+        const char* name;
+        std::string line;
+        int n;
+        std::string word;
+    } cases[] = {
+        {"file name cut inside", head + std::string(999 - 11 - 6, ' ') + "FW.BINX.OLD", 2, ""},
+        {"file name ends at the cut, a blank after", head + std::string(999 - 11 - 6, ' ') + "fw.bin x", 2,
+         "FW.BIN"},
+        {"file name ends the line at the cut", head + std::string(999 - 11 - 6, ' ') + "fw.bin", 2, "FW.BIN"},
+        {"file name ends one before the cut", head + std::string(999 - 11 - 7, ' ') + "fw.bin" + " " + "zz", 2,
+         "FW.BIN"},
+        {"option cut inside: -LIVEX is not -LIVE", "q.exe" + std::string(999 - 5 - 5, ' ') + "-LIVEX", 1, ""},
+        {"words before the cut one stay", head + std::string(999 - 11 - 6, ' ') + "FW.BINX.OLD", 1, "-TEST"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_GE(c.line.size(), 999u) << c.name;
+        EXPECT_EQ(CommandLineWord(c.line.c_str(), c.n), c.word) << c.name;
+    }
+    // The unattended run the cut name would have started: -TEST without its file.
+    const std::string cut = head + std::string(999 - 11 - 6, ' ') + "FW.BINX.OLD";
+    EXPECT_TRUE(RunModesFromWord(CommandLineWord(cut.c_str(), 1)).testMode);
+    EXPECT_EQ(CommandLineWord(cut.c_str(), 2), "");
 }
 
 TEST(RunMode, OnlyWordOneCountsAndOneOptionAtATime) {

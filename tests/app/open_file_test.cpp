@@ -165,5 +165,41 @@ TEST_F(OpenFile, DialogNamesAndF9) {
     EXPECT_EQ(backend.Messages().size(), shown);
 }
 
+// A drive code is three bytes, and a zero byte among them is part of it: the
+// file's code and the drive's are upper-cased in all three, so a code written
+// in small letters on one side still fits the same code on the other, and
+// codes that differ stay apart.
+TEST_F(OpenFile, CodesWithZeroBytesAreUpperCasedInAllThree) {
+    const std::string z(1, '\0');
+    const struct Case {
+        const char* name;
+        std::string fileCode;
+        std::string driveCode;  // read from the drive
+        std::string keptFileCode, keptDriveCode;
+        bool accepted;
+    } cases[] = {
+        {"file 00 61 00, drive 00 41 00", z + "a" + z, z + "A" + z, z + "A" + z, z + "A" + z, true},
+        {"file 00 41 00, drive 00 61 00", z + "A" + z, z + "a" + z, z + "A" + z, z + "A" + z, true},
+        {"file 61 00 62, drive 41 00 62", "a" + z + "b", "A" + z + "b", "A" + z + "B", "A" + z + "B", true},
+        {"file 00 00 7A, drive 00 00 5A", z + z + "z", z + z + "Z", z + z + "Z", z + z + "Z", true},
+        {"file 00 61 00, drive 00 62 00", z + "a" + z, z + "b" + z, z + "A" + z, z + "B" + z, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        AddDrive(0, 0, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode));
+        Create();
+        ASSERT_TRUE(DriveIdentity.codeReadDirectly);
+        EXPECT_EQ(std::string(DriveIdentity.driveCode, 3), c.keptDriveCode);
+        InfoBlock info = File(kModel, "1.10", "");
+        info.code = c.fileCode;
+        EXPECT_EQ(Open(testing::ChunkedFile(info, 2, 16)),
+                  c.accepted ? std::vector<std::string>{} : std::vector<std::string>{kIncompatibleCode});
+        EXPECT_EQ(std::string(FirmwareImage.Code, 3), c.keptFileCode);
+        EXPECT_EQ(FirmwareImage.Size != 0, c.accepted);
+    }
+}
+
 }  // namespace
 }  // namespace quillan

@@ -1022,6 +1022,154 @@ TEST_F(Download, NoDriveListedNothingIsSent) {
     EXPECT_EQ(host.workersStarted, 0);
 }
 
+// The list is empty: no file can have passed the rules (only -NOCHECK lets
+// one through, NoDriveListedNothingIsSent), so Start Download ends as it does
+// without a usable file: START for the calling script, "Flash File Not
+// Opened!!" for the user, and nothing for the device that is not listed.
+TEST_F(Download, NoDriveListedEndsAsWithoutAUsableFile) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 2, 16);
+    const struct Case {
+        const char* name;
+        bool startupFile;  // AUTORUN.BIN beside the program
+        bool openByHand;   // the user opens a file, which the rules refuse
+    } cases[] = {
+        {"no file at all", false, false},
+        {"a file opened by hand, refused", false, true},
+        {"a start-up file that fits no drive", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        // A hard disk at adapter 0, target 0 answers everything but is no drive of ours.
+        sim::DriveSettings disk;
+        disk.deviceType = 0x00;
+        disk.driveCode = "XDA";
+        sim::SimDrive* hardDisk = AddDrive(0, 0, disk);
+        host.commandLine = "q.exe -LIVE";
+        file_ = std::make_unique<testing::TempFile>(bytes, "AUTORUN.BIN");
+        if (c.startupFile) {
+            FirmwareImage.Path = file_->Path();
+            FirmwareImage.StartupReady = true;
+        }
+        Create();
+        if (c.openByHand) {
+            backend.nextOpenPath = file_->Path();
+            form->ToolButton1Click();
+        }
+        ASSERT_EQ(form->driveListCount, 0);
+        ASSERT_EQ(FirmwareImage.Size, 0);
+        EXPECT_EQ(Result(), "FAIL0\r\n");
+        const size_t probes = hardDisk->Log().size();
+        const std::string status = form->StaticText5.Text();
+        form->ToolButton2Click();
+        EXPECT_EQ(hardDisk->Log().size(), probes);
+        EXPECT_EQ(MessageTexts().back(), "Flash File Not Opened!!");
+        EXPECT_EQ(Result(), "START\r\n");
+        EXPECT_EQ(form->StaticText5.Text(), status);
+        EXPECT_EQ(host.workersStarted, 0);
+        EXPECT_FALSE(backend.inputHeld);
+        EXPECT_FALSE(backend.captured);
+    }
+}
+
+// Refused pieces, or no thread for the last one, leave the program idle, and
+// the status says the download failed, as the worker says it. A start that
+// ends before "Wait.." leaves the status as it was.
+TEST_F(Download, AFailedStartSaysFail) {
+    sim::FaultRule chunkRefused;
+    chunkRefused.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0x00};
+    chunkRefused.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
+    sim::FaultRule blockRefused;
+    blockRefused.cdbPrefix = {0x1D, 0x00, 0x00, 0x80, 0x08};
+    blockRefused.matchNumber = 2;
+    blockRefused.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
+    const struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        const char* driveCode;  // marked files take theirs from the revision
+        std::vector<sim::FaultRule> faults;
+        bool noThread, discLoaded, fileGone;
+        const char* message;
+        const char* status;
+    } cases[] = {
+        {"chunked, first piece refused", testing::ChunkedFile(Info(), 3, 16), "XDA", {chunkRefused}, false, false,
+         false, "Flash Cmd Fail!!", "Fail"},
+        {"flash pages, second block refused", testing::MarkedFile(3 * 32768, Info()), "", {blockRefused}, false,
+         false, false, "Flash Cmd Fail!!", "Fail"},
+        {"no thread for the last piece", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, true, false, false,
+         "Flash Cmd Fail!!", "Fail"},
+        {"file gone", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, false, false, true,
+         "Flash File Not Opened!!", "Ready"},
+        {"disc in the drive", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, false, true, false,
+         "Remove the Disc in the Drive !!", "Ready"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode);
+        drive.faults = c.faults;
+        drive.discLoaded = c.discLoaded;
+        Prepare(c.bytes, drive);
+        ASSERT_EQ(form->StaticText5.Text(), "Ready");
+        host.workerStartFails = c.noThread;
+        if (c.fileGone) std::filesystem::remove(FilePath());
+        form->ToolButton2Click();
+        EXPECT_EQ(NewMessages(), Lines{c.message});
+        EXPECT_EQ(form->StaticText5.Text(), c.status);
+        EXPECT_EQ(host.workersStarted, 0);
+        EXPECT_FALSE(backend.inputHeld);
+    }
+}
+
+// The worker has sent the final command and the restart did not come (refused
+// on the NT family, or an ExitWindowsEx of Windows 9x that failed): the drive
+// must not get the image a second time, and the window and the result file
+// keep what the download ended with.
+TEST_F(Download, AfterTheWorkersEndNothingStartsAnotherDownload) {
+    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 2, 16);
+    const struct Case {
+        const char* name;
+        bool nt;
+        std::function<void(TMainForm&)> command;
+    } cases[] = {
+        {"Start Download, restart refused on the NT family", true, [](TMainForm& f) { f.Image3.onClick(); }},
+        {"Start Download, Windows 9x still running", false, [](TMainForm& f) { f.Image3.onClick(); }},
+        {"the automatic start's timer", false, [](TMainForm& f) { f.Timer3Timer(); }},
+        {"opening a file", false, [](TMainForm& f) { f.Image2.onClick(); }},
+        {"choosing the other drive", false, [](TMainForm& f) { f.ComboBox1.Choose(1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        AddDrive(0, 1, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+        sim::SimDrive* flashed = Prepare(bytes);
+        form->runModes.ntPlatform = c.nt;
+        host.restartAccepted = false;
+        form->ToolButton2Click();
+        host.RunWorker();
+        form->Timer1Timer();
+        ASSERT_EQ(host.restarts + host.directRestarts, 1);
+        ASSERT_EQ(flashed->Image(), bytes);
+        ASSERT_EQ(Result(), "COMPLETE\r\n");
+        NewMessages();
+        const size_t commands = CommandCount();
+        backend.nextOpenPath = FilePath();
+
+        c.command(*form);
+        EXPECT_EQ(CommandCount(), commands);
+        EXPECT_EQ(host.workersStarted, 1);
+        EXPECT_EQ(NewMessages(), Lines{});
+        EXPECT_EQ(Result(), "COMPLETE\r\n");
+        EXPECT_EQ(form->StaticText5.Text(), "Ok");
+        EXPECT_EQ(form->ProgressBar1.Position(), 100);
+        EXPECT_EQ(form->ComboBox1.ItemIndex(), 0);
+        EXPECT_FALSE(form->Timer1.Enabled());
+    }
+}
+
 size_t Occurrences(const std::string& text, const std::string& part) {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;

@@ -95,6 +95,10 @@ cdb=ff0001000010000000000000 len=16384 dir=out dir=to-dev timeout-ms=60000"
 [ "$(sent_to chunked 2 | awk '{print $5}' | sort -u)" = "timeout-ms=60000" ] || fail "chunked: a timeout other than 60 s"
 result_is "$flashtest/QUILLAN.TMP" COMPLETE || fail "chunked: result $(od -c "$flashtest/QUILLAN.TMP" | head -n 2)"
 cmp -s "$WORK/chunked.bin" "$WORK/images/chunked/drive-0-2.image" || fail "chunked: the drive's image differs from the file"
+# The run log names each drive by its letter, one colon after it.
+letter_line=$(grep -F 'window drive 0 found at letter d: "BRISKO  " "CD-RW CR-5224   " "2.00"' "$flashtest/QUILLAN.LOG") ||
+  fail "chunked: no log line for d: ($(grep -F 'found at letter' "$flashtest/QUILLAN.LOG" | head -n 1))"
+echo "log: ${letter_line%$'\r'}"
 
 # 2. A flash-page download of a marked file: page 40 (after the identity
 #    query's), its results read back, F0, three 32 KB blocks, and the
