@@ -42,7 +42,7 @@ namespace {
 
 using namespace quillan;
 using Clock = std::chrono::steady_clock;
-namespace support = quillan::testing;  // the fake host and the synthesized files
+namespace support = quillan::test_support;  // the fake host and the synthesized files
 
 class QuietWindow : public DownloadWindow {
 public:

@@ -27,8 +27,8 @@
 namespace quillan {
 namespace {
 
-using testing::Describe;
-using testing::InfoBlock;
+using test_support::Describe;
+using test_support::InfoBlock;
 using Lines = std::vector<std::string>;
 
 const char kModel[] = "HALVERN DVD-ROM XD-340  ";
@@ -60,14 +60,14 @@ std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class Download : public testing::MainFormTest {
+class Download : public test_support::MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();
-        scratch_ = testing::FreshScratchDir("quillan-dl");
+        scratch_ = test_support::FreshScratchDir("quillan-dl");
         LiveResultPath = (scratch_ / "QUILLAN.TMP").string();
         TestResultPath = (scratch_ / "TEST.TMP").string();
-        host = testing::FakeHost(&backend.journal);  // fresh records for each case
+        host = test_support::FakeHost(&backend.journal);  // fresh records for each case
         backend.closed = false;
         backend.captured = false;
         backend.hourglass = false;
@@ -82,11 +82,11 @@ protected:
     sim::SimDrive* Prepare(const std::vector<uint8_t>& bytes, sim::DriveSettings drive = {},
                            const char* options = "-LIVE") {
         if (drive.vendor == sim::DriveSettings().vendor)
-            drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+            drive = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
         sim::SimDrive* simDrive = AddDrive(0, 0, drive);
         host.commandLine = std::string("q.exe ") + options;
         Create();
-        file_ = std::make_unique<testing::TempFile>(bytes);
+        file_ = std::make_unique<test_support::TempFile>(bytes);
         backend.nextOpenPath = file_->Path();
         form->ToolButton1Click();
         EXPECT_NE(FirmwareImage.Size, 0) << "the file was not accepted";
@@ -113,7 +113,7 @@ protected:
     void ShrinkFile(size_t length) { std::filesystem::resize_file(file_->Path(), length); }
 
     std::filesystem::path scratch_;
-    std::unique_ptr<testing::TempFile> file_;
+    std::unique_ptr<test_support::TempFile> file_;
     size_t mark_ = 0;
     size_t messagesBefore_ = 0;
 };
@@ -141,7 +141,7 @@ TEST_F(Download, ChunkedInOneTwoAndThreePieces) {
         SCOPED_TRACE(std::to_string(c.count) + " chunks");
         TearDown();
         SetUp();
-        const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(c.chunkKb), c.count, c.lastKb);
+        const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(c.chunkKb), c.count, c.lastKb);
         sim::SimDrive* drive = Prepare(bytes);
         form->ToolButton2Click();
         EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), c.fromWindow}));
@@ -179,7 +179,7 @@ TEST_F(Download, SingleCommandSkipsTheFirst4KB) {
     InfoBlock info = Info();
     info.chunkKb = 0x11;  // ignored for this kind of file
     info.chunkCount = 0x22;
-    const std::vector<uint8_t> bytes = testing::TrailerFile(65536, info);
+    const std::vector<uint8_t> bytes = test_support::TrailerFile(65536, info);
     sim::SimDrive* drive = Prepare(bytes);
     ASSERT_TRUE(FirmwareImage.SingleCommand);
     form->ToolButton2Click();
@@ -195,8 +195,8 @@ TEST_F(Download, FlashPagesWithAndWithoutTheBootBlock) {
     // A marked file of four blocks (and some bytes no block carries).
     // Marked files take their code from the revision: "1. " on both sides.
     InfoBlock plain = Info();
-    const std::vector<uint8_t> four = testing::MarkedFile(4 * 32768 + 1000, plain);
-    sim::SimDrive* drive = Prepare(four, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10"));
+    const std::vector<uint8_t> four = test_support::MarkedFile(4 * 32768 + 1000, plain);
+    sim::SimDrive* drive = Prepare(four, test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10"));
     form->ToolButton2Click();
     EXPECT_EQ(Sent(drive), Join({Repeat(kTur, 5), {kPage40, kReceive, kPageF0, Block(1), Block(2), Block(3), Block(4)}}));
     host.RunWorker();
@@ -209,8 +209,8 @@ TEST_F(Download, FlashPagesWithAndWithoutTheBootBlock) {
     SetUp();
     InfoBlock boot = Info();
     boot.model = "VELMORICCD/DVDW VM-R916A";
-    const std::vector<uint8_t> trimmed = testing::MarkedFile(7 * 32768 + 65536, boot);
-    sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10", "1. ");
+    const std::vector<uint8_t> trimmed = test_support::MarkedFile(7 * 32768 + 65536, boot);
+    sim::DriveSettings velmoric = test_support::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10", "1. ");
     velmoric.page40Accepted = true;
     velmoric.driveCode.clear();
     drive = Prepare(trimmed, velmoric);
@@ -254,7 +254,7 @@ TEST_F(Download, BootBlockPiecesAfterARefusedOne) {
     InfoBlock boot = Info();
     boot.model = "VELMORICCD/DVDW VM-R916A";
     const size_t size = 7 * 32768;  // past 256 KB with the boot block
-    const std::vector<uint8_t> bytes = testing::MarkedFile(size + 65536, boot);
+    const std::vector<uint8_t> bytes = test_support::MarkedFile(size + 65536, boot);
     const auto piece = [](uint16_t address) {
         return std::vector<uint8_t>{0x88, 0x00, 0x00, 0x48, 0x00, 0xD9,
                                     static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address)};
@@ -277,7 +277,7 @@ TEST_F(Download, BootBlockPiecesAfterARefusedOne) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
+        sim::DriveSettings velmoric = test_support::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
         sim::FaultRule refused;
         refused.dataPrefix = c.refusedPage;
         refused.result = c.result;
@@ -315,17 +315,17 @@ TEST_F(Download, WaitIsOnTheScreenBeforeTheFirstPiece) {
         const char* driveCode;
         const char* model;
     } cases[] = {
-        {"chunked", testing::ChunkedFile(Info(), 3, 16), "XDA", "DVD-ROM XD-340  "},
-        {"single command", testing::TrailerFile(65536, Info()), "XDA", "DVD-ROM XD-340  "},
-        {"flash pages", testing::MarkedFile(2 * 32768, Info()), "", "DVD-ROM XD-340  "},
-        {"boot block", testing::MarkedFile(7 * 32768 + 65536, boot), "", "CD/DVDW VM-R916A"},
+        {"chunked", test_support::ChunkedFile(Info(), 3, 16), "XDA", "DVD-ROM XD-340  "},
+        {"single command", test_support::TrailerFile(65536, Info()), "XDA", "DVD-ROM XD-340  "},
+        {"flash pages", test_support::MarkedFile(2 * 32768, Info()), "", "DVD-ROM XD-340  "},
+        {"boot block", test_support::MarkedFile(7 * 32768 + 65536, boot), "", "CD/DVDW VM-R916A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
         const bool velmoric = std::string(c.model) == "CD/DVDW VM-R916A";
-        Prepare(c.bytes, testing::DriveOf(velmoric ? "VELMORIC" : "HALVERN ", c.model, "1.10", c.driveCode));
+        Prepare(c.bytes, test_support::DriveOf(velmoric ? "VELMORIC" : "HALVERN ", c.model, "1.10", c.driveCode));
         std::string onScreen = "never painted";
         int barOnScreen = -1;
         backend.onPaint = [&] {
@@ -356,7 +356,7 @@ TEST_F(Download, InputWhileTheBootBlockUpdateLetsMessagesThrough) {
     InfoBlock boot = Info();
     boot.model = "VELMORICCD/DVDW VM-R916A";
     const size_t size = 7 * 32768;
-    const std::vector<uint8_t> bytes = testing::MarkedFile(size + 65536, boot);
+    const std::vector<uint8_t> bytes = test_support::MarkedFile(size + 65536, boot);
     using Input = std::function<void(TMainForm&, toolkit::HeadlessBackend&)>;
     const struct Case {
         const char* name;
@@ -377,15 +377,15 @@ TEST_F(Download, InputWhileTheBootBlockUpdateLetsMessagesThrough) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        sim::SimDrive* other = AddDrive(0, 1, testing::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
-        sim::SimDrive* drive = Prepare(bytes, testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10"));
+        sim::SimDrive* other = AddDrive(0, 1, test_support::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
+        sim::SimDrive* drive = Prepare(bytes, test_support::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10"));
         TAboutForm about(backend);
         form->AboutForm = &about;
         const size_t otherHeard = other->Log().size();
         const toolkit::Bounds startButton = form->Image3.GetBounds();
         InfoBlock another = Info();
         another.model = "BRISKO  CD-RW CR-5224   ";
-        testing::TempFile anotherFile(testing::ChunkedFile(another, 2, 16), "OTHER.BIN");
+        test_support::TempFile anotherFile(test_support::ChunkedFile(another, 2, 16), "OTHER.BIN");
         backend.nextOpenPath = anotherFile.Path();
         int pumps = 0;
         backend.onProcessMessages = [&] {
@@ -440,9 +440,9 @@ uint32_t SendHoldingTheWorker(void* srb) {
 // exit while the timer polls for the worker's end. The last piece goes out
 // whole, the other drive hears nothing, and the run ends in the restart.
 TEST_F(Download, InputWhileTheWorkerSendsTheLastPiece) {
-    sim::SimDrive* other = AddDrive(0, 1, testing::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
+    sim::SimDrive* other = AddDrive(0, 1, test_support::DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
     host.realThread = true;
-    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(), 3, 16);
     sim::SimDrive* drive = Prepare(bytes);
     const size_t otherHeard = other->Log().size();
     FinalCommandGate gate;
@@ -482,12 +482,12 @@ TEST_F(Download, InputWhileTheWorkerSendsTheLastPiece) {
 }
 
 TEST_F(Download, AFailedF0StillSendsTheFirstBlock) {
-    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10");
+    sim::DriveSettings drive = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10");
     sim::FaultRule f0Fails;
     f0Fails.dataPrefix = {0x88, 0x00, 0x00, 0x04, 0x00, 0xF0};
     f0Fails.result = sim::CommandResult::Check(0x05, 0x26, 0x00);
     drive.faults.push_back(f0Fails);
-    sim::SimDrive* simDrive = Prepare(testing::MarkedFile(2 * 32768, Info()), drive);
+    sim::SimDrive* simDrive = Prepare(test_support::MarkedFile(2 * 32768, Info()), drive);
     form->ToolButton2Click();
     EXPECT_EQ(Sent(simDrive), Join({Repeat(kTur, 5), {kPage40, kReceive, kPageF0, Block(1), Block(2)}}));
     EXPECT_EQ(host.workersStarted, 1);
@@ -495,7 +495,7 @@ TEST_F(Download, AFailedF0StillSendsTheFirstBlock) {
 }
 
 TEST_F(Download, EachPieceFailingInTurn) {
-    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(), 3, 16);
     const struct Case {
         const char* name;
         std::vector<uint8_t> cdbPrefix;
@@ -509,7 +509,7 @@ TEST_F(Download, EachPieceFailingInTurn) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+        sim::DriveSettings drive = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
         sim::FaultRule fails;
         fails.cdbPrefix = c.cdbPrefix;
         fails.matchNumber = c.match;
@@ -533,12 +533,12 @@ TEST_F(Download, EachPieceFailingInTurn) {
 // got, and the keep-awake request with its release.
 TEST_F(Download, RunLogOfAFailedChunkedDownload) {
     SetRunLogClock([] { return std::string("12:00:00.000"); });
-    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::DriveSettings drive = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
     sim::FaultRule fails;
     fails.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0xFF};
     fails.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
     drive.faults.push_back(fails);
-    Prepare(testing::ChunkedFile(Info(), 3, 16), drive);
+    Prepare(test_support::ChunkedFile(Info(), 3, 16), drive);
     form->ToolButton2Click();
     SetRunLogClock(nullptr);
 
@@ -588,15 +588,15 @@ TEST_F(Download, WorkerThatCannotStartIsACommandFailure) {
         std::vector<uint8_t> bytes;
         const char* driveCode;  // marked files take theirs from the revision
     } cases[] = {
-        {"chunked", testing::ChunkedFile(Info(), 3, 16), "XDA"},
-        {"single command", testing::TrailerFile(65536, Info()), "XDA"},
-        {"flash pages", testing::MarkedFile(2 * 32768, Info()), ""},
+        {"chunked", test_support::ChunkedFile(Info(), 3, 16), "XDA"},
+        {"single command", test_support::TrailerFile(65536, Info()), "XDA"},
+        {"flash pages", test_support::MarkedFile(2 * 32768, Info()), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        Prepare(c.bytes, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode));
+        Prepare(c.bytes, test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode));
         host.workerStartFails = true;
         backend.journal.clear();
         form->ToolButton2Click();
@@ -612,12 +612,12 @@ TEST_F(Download, WorkerThatCannotStartIsACommandFailure) {
 }
 
 TEST_F(Download, FinalCommandFailing) {
-    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::DriveSettings drive = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
     sim::FaultRule lastFails;
     lastFails.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0x10};
     lastFails.result = sim::CommandResult::Aspi(0x02);
     drive.faults.push_back(lastFails);
-    Prepare(testing::ChunkedFile(Info(), 3, 16), drive);  // 80 KB: 5 ticks expected
+    Prepare(test_support::ChunkedFile(Info(), 3, 16), drive);  // 80 KB: 5 ticks expected
     form->ToolButton2Click();
     form->Timer1Timer();
     form->Timer1Timer();
@@ -636,7 +636,7 @@ TEST_F(Download, FinalCommandFailing) {
 }
 
 TEST_F(Download, TestRunEndsByClosingTheWindow) {
-    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16), {}, "-TEST fw.bin");
+    sim::SimDrive* drive = Prepare(test_support::ChunkedFile(Info(), 2, 16), {}, "-TEST fw.bin");
     form->ToolButton2Click();
     host.RunWorker();
     EXPECT_EQ(drive->LastCompletion(), sim::Completion::LastChunk);
@@ -648,7 +648,7 @@ TEST_F(Download, TestRunEndsByClosingTheWindow) {
 }
 
 TEST_F(Download, NtFamilyRestartsThroughThePrivilege) {
-    Prepare(testing::ChunkedFile(Info(), 2, 16));
+    Prepare(test_support::ChunkedFile(Info(), 2, 16));
     RunModes flags;
     flags.ntPlatform = true;
     StartDownload(*form, flags, 0);
@@ -664,15 +664,15 @@ TEST_F(Download, NtFamilyRestartsThroughThePrivilege) {
 TEST_F(Download, FileChangedSinceLoadingSendsNothing) {
     InfoBlock boot = Info();
     boot.model = "VELMORICCD/DVDW VM-R916A";
-    sim::DriveSettings velmoric = testing::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
+    sim::DriveSettings velmoric = test_support::DriveOf("VELMORIC", "CD/DVDW VM-R916A", "1.10");
     InfoBlock other = Info();
     other.model = "HALVERN DVD-ROM XD-341  ";
-    const std::vector<uint8_t> chunked = testing::ChunkedFile(Info(), 3, 16);
-    const std::vector<uint8_t> single = testing::TrailerFile(65536, Info());
-    const std::vector<uint8_t> bootBlock = testing::MarkedFile(7 * 32768 + 65536, boot);
+    const std::vector<uint8_t> chunked = test_support::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> single = test_support::TrailerFile(65536, Info());
+    const std::vector<uint8_t> bootBlock = test_support::MarkedFile(7 * 32768 + 65536, boot);
     const auto otherModel = [&](const std::vector<uint8_t>& like) {
-        std::vector<uint8_t> bytes = testing::ImageBytes(like.size(), 9);
-        testing::PutBlock(bytes, like.size() - 48, other);
+        std::vector<uint8_t> bytes = test_support::ImageBytes(like.size(), 9);
+        test_support::PutBlock(bytes, like.size() - 48, other);
         return bytes;
     };
     const auto grown = [](std::vector<uint8_t> bytes) {
@@ -723,7 +723,7 @@ TEST_F(Download, FileChangedSinceLoadingSendsNothing) {
 // From the check before the first command to the end of the download nobody
 // can write to the file; afterwards they can again.
 TEST_F(Download, NobodyWritesTheFileWhileTheDownloadRuns) {
-    Prepare(testing::ChunkedFile(Info(), 3, 16));
+    Prepare(test_support::ChunkedFile(Info(), 3, 16));
     const auto writable = [this] {
         std::FILE* writer = std::fopen(FilePath().c_str(), "r+b");
         if (writer != nullptr) std::fclose(writer);
@@ -744,7 +744,7 @@ TEST_F(Download, NobodyWritesTheFileWhileTheDownloadRuns) {
 // natively can the file be cut then: Windows keeps writers out until the
 // download ends, and the whole image goes out.
 TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
-    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(), 3, 16);
     sim::SimDrive* drive = Prepare(bytes);
     bool cut = false;
     aspi.SetEventSink([&](const sim::AspiEvent& event) {
@@ -774,7 +774,7 @@ TEST_F(Download, ShortReadInTheMiddleSendsNoPartialPiece) {
 }
 
 TEST_F(Download, NoFileNoDownload) {
-    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16));
+    sim::SimDrive* drive = Prepare(test_support::ChunkedFile(Info(), 2, 16));
     std::filesystem::remove(FilePath());
     form->ToolButton2Click();
     EXPECT_EQ(Sent(drive), Repeat(kTur, 5));
@@ -784,8 +784,8 @@ TEST_F(Download, NoFileNoDownload) {
     // After a change of drive the loaded file is gone too.
     TearDown();
     SetUp();
-    Prepare(testing::ChunkedFile(Info(), 2, 16));
-    AddDrive(0, 1, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+    Prepare(test_support::ChunkedFile(Info(), 2, 16));
+    AddDrive(0, 1, test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
     FirmwareImage.Size = 0;  // what a change of drive leaves
     form->ToolButton2Click();
     EXPECT_EQ(NewMessages(), Lines{"Flash File Not Opened!!"});
@@ -827,12 +827,12 @@ TEST_F(Download, PreCheckMatrix) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        sim::DriveSettings xn870 = testing::DriveOf("HALVERN ", "CD-ROM XN-870   ", "1.00", c.code);
+        sim::DriveSettings xn870 = test_support::DriveOf("HALVERN ", "CD-ROM XN-870   ", "1.00", c.code);
         InfoBlock info = Info();
         info.model = "HALVERN CD-ROM XN-870   ";
         info.code = c.code;
         info.chunkCount = 2;
-        sim::SimDrive* drive = Prepare(testing::ChunkedFile(info, 2, 16), xn870, c.options);
+        sim::SimDrive* drive = Prepare(test_support::ChunkedFile(info, 2, 16), xn870, c.options);
         if (c.disc) {
             // Load a disc after start-up (the file was opened without one).
             sim::DriveSettings loaded = xn870;
@@ -867,8 +867,8 @@ TEST_F(Download, PreCheckMatrix) {
 }
 
 TEST_F(Download, TestModeWithADiscSendsNoEjectAndShowsNothing) {
-    sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
-    sim::SimDrive* simDrive = Prepare(testing::ChunkedFile(Info(), 2, 16), drive, "-TEST fw.bin");
+    sim::DriveSettings drive = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::SimDrive* simDrive = Prepare(test_support::ChunkedFile(Info(), 2, 16), drive, "-TEST fw.bin");
     drive.discLoaded = true;
     simDrive = AddDrive(0, 0, drive);
     mark_ = 0;
@@ -880,7 +880,7 @@ TEST_F(Download, TestModeWithADiscSendsNoEjectAndShowsNothing) {
 }
 
 TEST_F(Download, AutoStartModeSkipsTheDiscCheck) {
-    sim::SimDrive* drive = Prepare(testing::ChunkedFile(Info(), 2, 16));
+    sim::SimDrive* drive = Prepare(test_support::ChunkedFile(Info(), 2, 16));
     FirmwareImage.StartupReady = true;
     form->ToolButton2Click();
     EXPECT_EQ(Sent(drive), Lines{kChunkFirst});
@@ -901,11 +901,11 @@ private:
 // its full path, and only once no dialog or message box of the program is
 // open; a file opened by hand in the meantime ends it without a download.
 TEST_F(Download, AutomaticStartFlashesOnlyTheFileStartUpChecked) {
-    const std::vector<uint8_t> checked = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> checked = test_support::ChunkedFile(Info(), 3, 16);
     InfoBlock otherModel = Info();
     otherModel.model = "HALVERN DVD-ROM XD-341  ";
-    const std::vector<uint8_t> otherFolders = testing::ChunkedFile(otherModel, 2, 16);
-    const std::vector<uint8_t> byHand = testing::ChunkedFile(Info(), 2, 32);
+    const std::vector<uint8_t> otherFolders = test_support::ChunkedFile(otherModel, 2, 16);
+    const std::vector<uint8_t> byHand = test_support::ChunkedFile(Info(), 2, 32);
     const std::filesystem::path here = scratch_ / "here", there = scratch_ / "there";
     std::function<void()> timer3Fires;  // the timer's tick, whenever it comes
     using Action = std::function<void(TMainForm&, TAboutForm&)>;
@@ -960,7 +960,7 @@ TEST_F(Download, AutomaticStartFlashesOnlyTheFileStartUpChecked) {
         write(there / "BYHAND.BIN", byHand);
         std::filesystem::current_path(here);
         LiveResultPath = "QUILLAN.TMP";
-        sim::SimDrive* drive = AddDrive(0, 0, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+        sim::SimDrive* drive = AddDrive(0, 0, test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
         host.commandLine = "q.exe -LIVE";
         Create();
         TAboutForm about(backend);
@@ -1011,7 +1011,7 @@ TEST_F(Download, NoDriveListedNothingIsSent) {
     sim::SimDrive* hardDisk = AddDrive(0, 0, disk);
     host.commandLine = "q.exe -NOCHECK";
     Create();
-    file_ = std::make_unique<testing::TempFile>(testing::ChunkedFile(Info(), 2, 16));
+    file_ = std::make_unique<test_support::TempFile>(test_support::ChunkedFile(Info(), 2, 16));
     backend.nextOpenPath = file_->Path();
     form->ToolButton1Click();
     ASSERT_NE(FirmwareImage.Size, 0);  // accepted: -NOCHECK skips the model check
@@ -1027,7 +1027,7 @@ TEST_F(Download, NoDriveListedNothingIsSent) {
 // without a usable file: START for the calling script, "Flash File Not
 // Opened!!" for the user, and nothing for the device that is not listed.
 TEST_F(Download, NoDriveListedEndsAsWithoutAUsableFile) {
-    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 2, 16);
+    const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(), 2, 16);
     const struct Case {
         const char* name;
         bool startupFile;  // AUTORUN.BIN beside the program
@@ -1047,7 +1047,7 @@ TEST_F(Download, NoDriveListedEndsAsWithoutAUsableFile) {
         disk.driveCode = "XDA";
         sim::SimDrive* hardDisk = AddDrive(0, 0, disk);
         host.commandLine = "q.exe -LIVE";
-        file_ = std::make_unique<testing::TempFile>(bytes, "AUTORUN.BIN");
+        file_ = std::make_unique<test_support::TempFile>(bytes, "AUTORUN.BIN");
         if (c.startupFile) {
             FirmwareImage.Path = file_->Path();
             FirmwareImage.StartupReady = true;
@@ -1093,22 +1093,22 @@ TEST_F(Download, AFailedStartSaysFail) {
         const char* message;
         const char* status;
     } cases[] = {
-        {"chunked, first piece refused", testing::ChunkedFile(Info(), 3, 16), "XDA", {chunkRefused}, false, false,
+        {"chunked, first piece refused", test_support::ChunkedFile(Info(), 3, 16), "XDA", {chunkRefused}, false, false,
          false, "Flash Cmd Fail!!", "Fail"},
-        {"flash pages, second block refused", testing::MarkedFile(3 * 32768, Info()), "", {blockRefused}, false,
+        {"flash pages, second block refused", test_support::MarkedFile(3 * 32768, Info()), "", {blockRefused}, false,
          false, false, "Flash Cmd Fail!!", "Fail"},
-        {"no thread for the last piece", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, true, false, false,
+        {"no thread for the last piece", test_support::ChunkedFile(Info(), 3, 16), "XDA", {}, true, false, false,
          "Flash Cmd Fail!!", "Fail"},
-        {"file gone", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, false, false, true,
+        {"file gone", test_support::ChunkedFile(Info(), 3, 16), "XDA", {}, false, false, true,
          "Flash File Not Opened!!", "Ready"},
-        {"disc in the drive", testing::ChunkedFile(Info(), 3, 16), "XDA", {}, false, true, false,
+        {"disc in the drive", test_support::ChunkedFile(Info(), 3, 16), "XDA", {}, false, true, false,
          "Remove the Disc in the Drive !!", "Ready"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        sim::DriveSettings drive = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode);
+        sim::DriveSettings drive = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", c.driveCode);
         drive.faults = c.faults;
         drive.discLoaded = c.discLoaded;
         Prepare(c.bytes, drive);
@@ -1128,7 +1128,7 @@ TEST_F(Download, AFailedStartSaysFail) {
 // must not get the image a second time, and the window and the result file
 // keep what the download ended with.
 TEST_F(Download, AfterTheWorkersEndNothingStartsAnotherDownload) {
-    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 2, 16);
+    const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(), 2, 16);
     const struct Case {
         const char* name;
         bool nt;
@@ -1144,7 +1144,7 @@ TEST_F(Download, AfterTheWorkersEndNothingStartsAnotherDownload) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
-        AddDrive(0, 1, testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
+        AddDrive(0, 1, test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
         sim::SimDrive* flashed = Prepare(bytes);
         form->runModes.ntPlatform = c.nt;
         host.restartAccepted = false;
@@ -1202,14 +1202,14 @@ TEST_F(Download, PowerSupplyAtTheStart) {
         // The disc keeps its outcome and its line.
         {"battery 10 %, disc in the drive", {kAcOffline, 10}, true, "", {kDisc}, "FAIL4\r\n"},
     };
-    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(), 3, 16);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
         sim::SimDrive* drive = Prepare(bytes);
         if (c.disc) {
-            sim::DriveSettings loaded = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+            sim::DriveSettings loaded = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
             loaded.discLoaded = true;
             drive = AddDrive(0, 0, loaded);
             mark_ = 0;
@@ -1262,7 +1262,7 @@ TEST_F(Download, PowerSupplyAtTheStart) {
 // the restart would be refused by the program itself.
 TEST_F(Download, OutsideHeldOffFromThePreChecksToTheEnd) {
     enum class End { Restart, RestartNt, WindowClosed, CommandFailed, FileNotOpened };
-    sim::DriveSettings refusesTheMiddle = testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
+    sim::DriveSettings refusesTheMiddle = test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA");
     sim::FaultRule middle;
     middle.cdbPrefix = {0xFF, 0x00, 0x01, 0x00, 0x00, 0xFF};
     middle.result = sim::CommandResult::Check(0x03, 0x0C, 0x00);
@@ -1275,13 +1275,13 @@ TEST_F(Download, OutsideHeldOffFromThePreChecksToTheEnd) {
         End end;
         int pumps;  // the window's messages taken between pieces, the end refused each time
     } cases[] = {
-        {"chunked, restart on Windows 9x", testing::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::Restart, 2},
-        {"chunked, restart on the NT family", testing::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::RestartNt, 2},
-        {"flash pages, restart", testing::MarkedFile(2 * 32768, Info()),
-         testing::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10"), "-LIVE", End::Restart, 2},
-        {"test run: the window closes", testing::ChunkedFile(Info(), 3, 16), {}, "-TEST fw.bin", End::WindowClosed, 2},
-        {"a piece refused", testing::ChunkedFile(Info(), 3, 16), refusesTheMiddle, "-LIVE", End::CommandFailed, 1},
-        {"the file changed", testing::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::FileNotOpened, 0},
+        {"chunked, restart on Windows 9x", test_support::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::Restart, 2},
+        {"chunked, restart on the NT family", test_support::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::RestartNt, 2},
+        {"flash pages, restart", test_support::MarkedFile(2 * 32768, Info()),
+         test_support::DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10"), "-LIVE", End::Restart, 2},
+        {"test run: the window closes", test_support::ChunkedFile(Info(), 3, 16), {}, "-TEST fw.bin", End::WindowClosed, 2},
+        {"a piece refused", test_support::ChunkedFile(Info(), 3, 16), refusesTheMiddle, "-LIVE", End::CommandFailed, 1},
+        {"the file changed", test_support::ChunkedFile(Info(), 3, 16), {}, "-LIVE", End::FileNotOpened, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -1333,7 +1333,7 @@ TEST_F(Download, OutsideHeldOffFromThePreChecksToTheEnd) {
 }
 
 TEST(ResultFile, OneLineReplacedEachTimeAndOnlyWhereAsked) {
-    const std::filesystem::path folder = testing::FreshScratchDir("quillan-result");
+    const std::filesystem::path folder = test_support::FreshScratchDir("quillan-result");
     LiveResultPath = (folder / "LIVE.TMP").string();
     TestResultPath = (folder / "missing-folder" / "TEST.TMP").string();
     WriteResultLine("START\n", true, false);
@@ -1356,7 +1356,7 @@ TEST(ProgressEstimate, ExpectedTicks) {
 // No folder takes the log (the program's own, the temporary one): the flash
 // runs and ends exactly as it does with one.
 TEST_F(Download, AFlashWithoutAWritableLogEndsAsBefore) {
-    const std::vector<uint8_t> bytes = testing::ChunkedFile(Info(), 3, 16);
+    const std::vector<uint8_t> bytes = test_support::ChunkedFile(Info(), 3, 16);
     sim::SimDrive* drive = nullptr;
     {
         host.programFolder = (scratch_ / "no such folder" / "").string();
@@ -1373,7 +1373,7 @@ TEST_F(Download, AFlashWithoutAWritableLogEndsAsBefore) {
 }
 
 TEST_F(Download, BarFor64KBImage) {
-    Prepare(testing::ChunkedFile(Info(), 2, 32));  // 64 KB
+    Prepare(test_support::ChunkedFile(Info(), 2, 32));  // 64 KB
     form->ToolButton2Click();
     std::vector<int> positions;
     for (int tick = 0; tick < 6; ++tick) {
