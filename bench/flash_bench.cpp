@@ -142,6 +142,7 @@ bool FlashOnce(support::FakeHost& host, support::RecordingDownloadWindow& window
                double& loadSeconds, double& downloadSeconds) {
     host = support::FakeHost();  // one flash's records at a time
     window = support::RecordingDownloadWindow();
+    Program.Reset();  // each flash the first of its run: a run downloads only once
     const auto start = Clock::now();
     FirmwareImage.Path = path;
     const bool loaded = ReadFirmwareFile(path, [](const std::string& m) { std::fprintf(stderr, "%s\n", m.c_str()); });
