@@ -37,30 +37,13 @@
 #include "sim/sim_aspi_entry.h"
 #include "support/fake_host.h"
 #include "support/firmware_files.h"
+#include "support/recording_download_window.h"
 
 namespace {
 
 using namespace quillan;
 using Clock = std::chrono::steady_clock;
-namespace support = quillan::testing;  // the fake host and the synthesized files
-
-class QuietWindow : public DownloadWindow {
-public:
-    void Show(const Notice& notice) override { last = notice.text; }
-    void SetStatus(const std::string& text) override { status = text; }
-    int Progress() const override { return position; }
-    void SetProgress(int p) override { position = p; }
-    void ProcessMessages() override {}
-    void PaintNow() override {}
-    void HoldUserInput(bool) override {}
-    void CaptureMouse(bool) override {}
-    void ShowHourglass(bool) override {}
-    void RefuseSessionEnd(bool) override {}
-    void SetProgressTimer(bool) override {}
-    void CloseMainWindow() override {}
-    std::string last, status;
-    int position = 0;
-};
+namespace support = quillan::test_support;  // the fake host, the synthesized files, the window
 
 // ---- memory -------------------------------------------------------------
 
@@ -155,11 +138,11 @@ uint32_t CountingDriveCommand(void* request) {
 // timer's tick that ends the run. The host records the disc check's pauses
 // and runs the worker here, at once. Returns the seconds the load and the
 // download took; false when either failed.
-bool FlashOnce(support::FakeHost& host, QuietWindow& window, const std::string& path, double& loadSeconds,
-               double& downloadSeconds) {
+bool FlashOnce(support::FakeHost& host, support::RecordingDownloadWindow& window, const std::string& path,
+               double& loadSeconds, double& downloadSeconds) {
     host = support::FakeHost();  // one flash's records at a time
-    window.status.clear();
-    window.position = 0;
+    window = support::RecordingDownloadWindow();
+    Program.Reset();  // each flash the first of its run: a run downloads only once
     const auto start = Clock::now();
     FirmwareImage.Path = path;
     const bool loaded = ReadFirmwareFile(path, [](const std::string& m) { std::fprintf(stderr, "%s\n", m.c_str()); });
@@ -222,7 +205,7 @@ int Measure(const std::string& path, const std::string& logFolder) {
     support::FakeHost host;
     SetCurrentHost(&host);
     SendASPI32Command = CountingDriveCommand;
-    QuietWindow window;
+    support::RecordingDownloadWindow window;
     const long long fileBytes = FileBytes(path);
     // The bench's own memory is all made and written before the baseline.
     std::vector<double> load(kMaxRounds), download(kMaxRounds), flash(kMaxRounds), plain(kMaxRounds),
@@ -275,10 +258,11 @@ int Verify(const std::string& way, const std::string& path) {
     const sim::SimDrive* drive = aspi.AddDrive(0, 0, settings);
     const sim::ScopedActiveSimAspi active(aspi);
     SendASPI32Command = sim::SimSendASPI32Command;
-    QuietWindow window;
+    support::RecordingDownloadWindow window;
     double loadSeconds = 0, downloadSeconds = 0;
     if (!FlashOnce(host, window, path, loadSeconds, downloadSeconds)) {
-        std::fprintf(stderr, "%s: the flash failed: %s\n", path.c_str(), window.last.c_str());
+        const char* told = window.shown.empty() ? "" : window.shown.back().c_str();
+        std::fprintf(stderr, "%s: the flash failed: %s\n", path.c_str(), told);
         return 1;
     }
     const sim::Completion expected = way == "chunked" ? sim::Completion::LastChunk : sim::Completion::PageClosing;

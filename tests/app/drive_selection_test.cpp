@@ -10,9 +10,9 @@
 namespace quillan {
 namespace {
 
-using testing::DriveOf;
+using test_support::DriveOf;
 
-class DriveSelection : public testing::MainFormTest {};
+class DriveSelection : public test_support::MainFormTest {};
 
 TEST_F(DriveSelection, OneDriveAndChoosingItAgain) {
     AddDrive(0, 0, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10"));
@@ -82,9 +82,9 @@ TEST_F(DriveSelection, ChangeDropsTheOpenedFile) {
     AddDrive(0, 0, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
     AddDrive(0, 1, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
     TMainForm& f = Create();
-    testing::InfoBlock info;
+    test_support::InfoBlock info;
     info.chunkKb = 32;
-    testing::TempFile file(testing::ChunkedFile(info, 8, 16));
+    test_support::TempFile file(test_support::ChunkedFile(info, 8, 16));
     backend.nextOpenPath = file.Path();
     f.ToolButton1Click();
     ASSERT_EQ(f.StaticText5.Text(), "Ready");

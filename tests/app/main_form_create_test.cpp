@@ -22,7 +22,7 @@ namespace {
 
 using toolkit::BoxIcon;
 
-class FormCreateTest : public testing::SimMachineTest {
+class FormCreateTest : public test_support::SimMachineTest {
 protected:
     void SetUp() override {
         SimMachineTest::SetUp();
@@ -88,7 +88,7 @@ TEST_F(FormCreateTest, NoDriveFoundIsReportedAndNothingIsSent) {
 // there, under Wine it is the real test folder.
 TEST_F(FormCreateTest, TestModeTakesItsFileFromTheTestFolder) {
     const std::filesystem::path previous = std::filesystem::current_path();
-    const std::filesystem::path scratch = testing::FreshScratchDir("quillan-formcreate");
+    const std::filesystem::path scratch = test_support::FreshScratchDir("quillan-formcreate");
     std::filesystem::current_path(scratch);
 #ifdef _WIN32
     std::filesystem::create_directories("C:\\FLASHTEST");

@@ -11,8 +11,8 @@
 namespace quillan {
 namespace {
 
-using testing::DriveOf;
-using testing::InfoBlock;
+using test_support::DriveOf;
+using test_support::InfoBlock;
 
 const char kModel[] = "HALVERN DVD-ROM XD-340  ";
 const char kIncompatible[] = "This Firmware is not compatible with the selected drive.";
@@ -23,11 +23,11 @@ const char kIncompatibleCode[] =
 const char kOld[] = "Old Version Opened!!";
 const char kK301[] = "You Must Download K301COM Version !!";
 
-class OpenFile : public testing::MainFormTest {
+class OpenFile : public test_support::MainFormTest {
 protected:
     // Opens a synthesized file by hand; returns the messages it caused.
     std::vector<std::string> Open(const std::vector<uint8_t>& bytes, const std::string& name = "fw_new.bin") {
-        testing::TempFile file(bytes, name);
+        test_support::TempFile file(bytes, name);
         backend.nextOpenPath = file.Path();
         const size_t before = backend.Messages().size();
         form->ToolButton1Click();
@@ -82,7 +82,7 @@ TEST_F(OpenFile, ChecksInOrder) {
         AddDrive(0, 0, drive);
         host.commandLine = c.noCheck ? "q.exe -NOCHECK" : "q.exe";
         Create();
-        const auto shown = Open(testing::ChunkedFile(c.file, 2, 28), "fw_new.bin");
+        const auto shown = Open(test_support::ChunkedFile(c.file, 2, 28), "fw_new.bin");
         EXPECT_EQ(shown, c.messages);
         for (const auto& m : backend.Messages()) {
             if (m.text == kOld || m.text == kIncompatible || m.text == kIncompatibleCode) {
@@ -117,11 +117,11 @@ TEST_F(OpenFile, K301RuleForTheComDrive) {
     ASSERT_TRUE(form->driveFlags.K300ComDrive);
     const char* model = "HALVERN CDRW/DVD XM-590B";
     // -NOCHECK does not lift it; a marked file is never refused by it.
-    EXPECT_EQ(Open(testing::ChunkedFile(File(model, "K300", "K3 "), 2, 28)), std::vector<std::string>{kK301});
+    EXPECT_EQ(Open(test_support::ChunkedFile(File(model, "K300", "K3 "), 2, 28)), std::vector<std::string>{kK301});
     EXPECT_EQ(FirmwareImage.Size, 0);
-    EXPECT_EQ(Open(testing::ChunkedFile(File(model, "K301", "K3 "), 2, 28)), std::vector<std::string>{});
+    EXPECT_EQ(Open(test_support::ChunkedFile(File(model, "K301", "K3 "), 2, 28)), std::vector<std::string>{});
     EXPECT_NE(FirmwareImage.Size, 0);
-    EXPECT_EQ(Open(testing::MarkedFile(100000, File(model, "K400", ""))), std::vector<std::string>{});
+    EXPECT_EQ(Open(test_support::MarkedFile(100000, File(model, "K400", ""))), std::vector<std::string>{});
     EXPECT_NE(FirmwareImage.Size, 0);
 }
 
@@ -129,7 +129,7 @@ TEST_F(OpenFile, DialogNamesAndF9) {
     AddDrive(0, 0, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
     Create();
     InfoBlock info = File(kModel, "1.10", "xda");
-    testing::TempFile file(testing::ChunkedFile(info, 8, 16), "Mixed_Case.bin");
+    test_support::TempFile file(test_support::ChunkedFile(info, 8, 16), "Mixed_Case.bin");
     backend.nextOpenPath = file.Path();
     form->ToolButton1Click();
     EXPECT_EQ(backend.lastDialogFilter, "DOWNLOAD FILE(*.BIN)|*.BIN");
@@ -194,7 +194,7 @@ TEST_F(OpenFile, CodesWithZeroBytesAreUpperCasedInAllThree) {
         EXPECT_EQ(std::string(DriveIdentity.driveCode, 3), c.keptDriveCode);
         InfoBlock info = File(kModel, "1.10", "");
         info.code = c.fileCode;
-        EXPECT_EQ(Open(testing::ChunkedFile(info, 2, 16)),
+        EXPECT_EQ(Open(test_support::ChunkedFile(info, 2, 16)),
                   c.accepted ? std::vector<std::string>{} : std::vector<std::string>{kIncompatibleCode});
         EXPECT_EQ(std::string(FirmwareImage.Code, 3), c.keptFileCode);
         EXPECT_EQ(FirmwareImage.Size != 0, c.accepted);

@@ -101,7 +101,7 @@ std::vector<uint8_t> Sprite(uint8_t r, uint8_t g, uint8_t b) {
     return ppm;
 }
 
-class Skin : public testing::MainFormTest {
+class Skin : public test_support::MainFormTest {
 protected:
     void SetUp() override {
         MainFormTest::SetUp();

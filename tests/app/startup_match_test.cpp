@@ -10,19 +10,19 @@
 namespace quillan {
 namespace {
 
-using testing::DriveOf;
-using testing::InfoBlock;
+using test_support::DriveOf;
+using test_support::InfoBlock;
 
-class StartupMatch : public testing::MainFormTest {
+class StartupMatch : public test_support::MainFormTest {
 protected:
     // Creates the form with `bytes` as the default file.
     TMainForm& CreateWithDefaultFile(const std::vector<uint8_t>& bytes) {
-        file = std::make_unique<testing::TempFile>(bytes, "AUTORUN.BIN");
+        file = std::make_unique<test_support::TempFile>(bytes, "AUTORUN.BIN");
         FirmwareImage.Path = file->Path();
         FirmwareImage.StartupReady = true;
         return Create();
     }
-    std::unique_ptr<testing::TempFile> file;
+    std::unique_ptr<test_support::TempFile> file;
 };
 
 InfoBlock FileFor(const char* model, const char* code, uint8_t codeCheck = 4) {
@@ -38,7 +38,7 @@ InfoBlock FileFor(const char* model, const char* code, uint8_t codeCheck = 4) {
 TEST_F(StartupMatch, FirstFittingDriveIsSelectedAndShown) {
     AddDrive(0, 0, DriveOf("BRISKO  ", "CD-RW CR-5224   ", "2.00", "CRA"));
     AddDrive(0, 1, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "B1.0", "XDA"));
-    TMainForm& f = CreateWithDefaultFile(testing::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDA"), 2, 28));
+    TMainForm& f = CreateWithDefaultFile(test_support::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDA"), 2, 28));
     EXPECT_EQ(f.selectedDrive, 1);
     EXPECT_EQ(f.ComboBox1.ItemIndex(), 1);
     EXPECT_TRUE(f.driveFlags.BootFirmwareDrive);  // the flags describe the selected drive
@@ -55,7 +55,7 @@ TEST_F(StartupMatch, FirstFittingDriveIsSelectedAndShown) {
 TEST_F(StartupMatch, CodeDecidesBetweenDrivesOfOneModel) {
     AddDrive(0, 0, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDA"));
     AddDrive(0, 1, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDB"));
-    TMainForm& f = CreateWithDefaultFile(testing::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "xdb"), 2, 28));
+    TMainForm& f = CreateWithDefaultFile(test_support::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "xdb"), 2, 28));
     EXPECT_EQ(f.selectedDrive, 1);
     EXPECT_STREQ(DriveIdentity.driveCode, "XDB");
 }
@@ -63,7 +63,7 @@ TEST_F(StartupMatch, CodeDecidesBetweenDrivesOfOneModel) {
 TEST_F(StartupMatch, NoFitFallsBackToTheFirstEntryWithoutAWord) {
     AddDrive(0, 0, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "B1.0", "XDA"));
     AddDrive(0, 1, DriveOf("HALVERN ", "DVD-ROM XD-340  ", "1.10", "XDB"));
-    TMainForm& f = CreateWithDefaultFile(testing::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDC"), 2, 28));
+    TMainForm& f = CreateWithDefaultFile(test_support::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDC"), 2, 28));
     EXPECT_EQ(f.selectedDrive, 0);
     EXPECT_EQ(FirmwareImage.Size, 0);
     EXPECT_FALSE(FirmwareImage.StartupReady);
@@ -77,7 +77,7 @@ TEST_F(StartupMatch, NoFitFallsBackToTheFirstEntryWithoutAWord) {
 TEST_F(StartupMatch, BriskoFitsAtStartupButNotByHand) {
     AddDrive(0, 0, DriveOf("BRISKO  ", "DVD-ROM XD-340B ", "1A00", "XDA"));
     const std::vector<uint8_t> bytes =
-        testing::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDA"), 2, 28);  // revision 1.50
+        test_support::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDA"), 2, 28);  // revision 1.50
     TMainForm& f = CreateWithDefaultFile(bytes);
     EXPECT_EQ(f.StaticText5.Text(), "READY");
     EXPECT_NE(FirmwareImage.Size, 0);
@@ -94,14 +94,14 @@ TEST_F(StartupMatch, TheK300DriveIsNeverFlashedUnattended) {
     AddDrive(0, 0, k300);
     InfoBlock info = FileFor("HALVERN CDRW/DVD XM-590B", "K3 ", 1);
     info.revision = "K301";
-    TMainForm& f = CreateWithDefaultFile(testing::ChunkedFile(info, 2, 28));
+    TMainForm& f = CreateWithDefaultFile(test_support::ChunkedFile(info, 2, 28));
     EXPECT_EQ(FirmwareImage.Size, 0);
     EXPECT_FALSE(FirmwareImage.StartupReady);
     EXPECT_TRUE(f.driveFlags.K300ComDrive);
 }
 
 TEST_F(StartupMatch, EmptyDriveListSendsNothing) {
-    TMainForm& f = CreateWithDefaultFile(testing::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDA"), 2, 28));
+    TMainForm& f = CreateWithDefaultFile(test_support::ChunkedFile(FileFor("HALVERN DVD-ROM XD-340  ", "XDA"), 2, 28));
     EXPECT_EQ(f.driveListCount, 0);
     EXPECT_EQ(FirmwareImage.Size, 0);
     EXPECT_FALSE(FirmwareImage.StartupReady);

@@ -20,7 +20,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class CommandSet : public testing::SimMachineTest {
+class CommandSet : public test_support::SimMachineTest {
 protected:
     void SetUp() override {
         SimMachineTest::SetUp();

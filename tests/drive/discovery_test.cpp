@@ -21,7 +21,7 @@
 namespace quillan {
 namespace {
 
-class AspiDiscovery : public testing::SimMachineTest {
+class AspiDiscovery : public test_support::SimMachineTest {
 protected:
     void SetUp() override {
         SimMachineTest::SetUp();
@@ -100,7 +100,7 @@ struct FakeLetters {
 };
 
 TEST(PassThroughDiscovery, LettersInOrderAndRejectedHandlesClosed) {
-    testing::FakeHost host;
+    test_support::FakeHost host;
     host.platformId = kPlatformWin32Nt;
     SetCurrentHost(&host);
     static const DriveDeviceStandIn standIn = {FakeLetters::Open, FakeLetters::Submit, FakeLetters::Close};
@@ -124,7 +124,7 @@ TEST(PassThroughDiscovery, LettersInOrderAndRejectedHandlesClosed) {
 #endif
 
 TEST(PortPositionScan, OnlyKeysWithADeviceNameAreListed) {
-    testing::FakeHost host;
+    test_support::FakeHost host;
     const std::string base = "Hardware\\DeviceMap\\Scsi\\Scsi Port ";
     const std::string key0 = base + "0\\Scsi Bus 0\\Target Id 0\\Logical Unit Id 0";
     const std::string key2 = base + "1\\Scsi Bus 0\\Target Id 0\\Logical Unit Id 0";

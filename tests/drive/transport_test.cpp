@@ -43,7 +43,7 @@ void ExpectOnlySenseBytesChanged(const std::vector<uint8_t>& before, const std::
     EXPECT_EQ(after[13], ascq);
 }
 
-class AspiTransport : public testing::SimMachineTest {};
+class AspiTransport : public test_support::SimMachineTest {};
 
 TEST_F(AspiTransport, StatusAndSenseBytesForEachOutcome) {
     sim::DriveSettings noDisc;

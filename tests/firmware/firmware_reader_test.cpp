@@ -12,11 +12,11 @@
 namespace quillan {
 namespace {
 
-using testing::ChunkedFile;
-using testing::InfoBlock;
-using testing::MarkedFile;
-using testing::TempFile;
-using testing::TrailerFile;
+using test_support::ChunkedFile;
+using test_support::InfoBlock;
+using test_support::MarkedFile;
+using test_support::TempFile;
+using test_support::TrailerFile;
 
 struct Loaded {
     bool ok;
@@ -84,7 +84,7 @@ TEST(FirmwareReader, AlternativeBlockWhenTheTrailerStartsWithFF) {
     real.chunkKb = 64;
     real.chunkCount = 2;
     std::vector<uint8_t> file = TrailerFile(131072, real);
-    testing::PutBlock(file, 131072 - 65584, real);
+    test_support::PutBlock(file, 131072 - 65584, real);
     file[131072 - 48] = 0xFF;  // the trailer place holds no block
     const Loaded loaded = Load(file);
     ASSERT_TRUE(loaded.ok);

@@ -22,7 +22,7 @@ std::string ReadAll(const std::filesystem::path& path) {
 }
 
 TEST(RunLog, BecomesTheOldLogBeforePassingOneMegabyte) {
-    const std::filesystem::path dir = testing::FreshScratchDir("quillan-log");
+    const std::filesystem::path dir = test_support::FreshScratchDir("quillan-log");
     const std::string folder = (dir / "").string();
     const struct Case {
         const char* name;
@@ -53,7 +53,7 @@ TEST(RunLog, BecomesTheOldLogBeforePassingOneMegabyte) {
 }
 
 TEST(RunLog, AFolderThatCannotBeWrittenLogsNothing) {
-    const std::filesystem::path dir = testing::FreshScratchDir("quillan-log");
+    const std::filesystem::path dir = test_support::FreshScratchDir("quillan-log");
     EXPECT_FALSE(OpenRunLog((dir / "missing" / "").string()));
     EXPECT_FALSE(RunLogOpen());
     LogLine("nowhere");
@@ -64,7 +64,7 @@ TEST(RunLog, AFolderThatCannotBeWrittenLogsNothing) {
 
 // Both of the program's threads write; every line must arrive whole.
 TEST(RunLog, LinesOfTwoThreadsNeverMix) {
-    const std::filesystem::path dir = testing::FreshScratchDir("quillan-log");
+    const std::filesystem::path dir = test_support::FreshScratchDir("quillan-log");
     ASSERT_TRUE(OpenRunLog((dir / "").string()));
     constexpr int kLines = 2000;
     const std::string window(200, 'w'), worker(200, 'k');

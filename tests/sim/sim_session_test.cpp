@@ -35,7 +35,7 @@ std::vector<std::string> Lines(const fs::path& file) {
 class Session : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = quillan::testing::FreshScratchDir("quillan-sim");
+        dir = quillan::test_support::FreshScratchDir("quillan-sim");
     }
     SessionOptions Options(const std::string& config) {
         std::ofstream(dir / "sim.conf") << config;

@@ -8,7 +8,7 @@
 
 #include "sim/sim_drive.h"
 
-namespace quillan::testing {
+namespace quillan::test_support {
 
 // "CDB-hex length", e.g. "ff0001000000000000000000 32768"; flash pages add
 // their first eight bytes: "1d0000000800 8 8800000400400000".
@@ -36,4 +36,4 @@ inline std::vector<std::string> Describe(const std::vector<sim::LogEntry>& log, 
     return lines;
 }
 
-}  // namespace quillan::testing
+}  // namespace quillan::test_support

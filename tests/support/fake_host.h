@@ -16,7 +16,7 @@
 
 #include "platform/host.h"
 
-namespace quillan::testing {
+namespace quillan::test_support {
 
 // A thread that is joined before it is replaced or destroyed.
 class JoiningThread {
@@ -183,4 +183,4 @@ private:
     JoiningThread thread_;
 };
 
-}  // namespace quillan::testing
+}  // namespace quillan::test_support

@@ -11,7 +11,7 @@
 
 #include "support/scratch_dir.h"
 
-namespace quillan::testing {
+namespace quillan::test_support {
 
 // Distinct bytes everywhere, so a piece sent from the wrong offset shows.
 inline std::vector<uint8_t> ImageBytes(size_t length, uint8_t seed = 1) {
@@ -98,4 +98,4 @@ private:
     std::string path_;
 };
 
-}  // namespace quillan::testing
+}  // namespace quillan::test_support

@@ -18,7 +18,7 @@
 #include "sim/sim_aspi_entry.h"
 #include "support/sim_machine.h"
 
-namespace quillan::testing {
+namespace quillan::test_support {
 
 inline sim::DriveSettings DriveOf(const std::string& vendor, const std::string& product,
                                   const std::string& revision, const std::string& code = "") {
@@ -71,4 +71,4 @@ protected:
     std::unique_ptr<TMainForm> form;
 };
 
-}  // namespace quillan::testing
+}  // namespace quillan::test_support

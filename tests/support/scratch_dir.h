@@ -19,7 +19,7 @@
 #include <unistd.h>
 #endif
 
-namespace quillan::testing {
+namespace quillan::test_support {
 
 namespace scratch_detail {
 
@@ -61,4 +61,4 @@ inline std::filesystem::path FreshScratchDir(const char* prefix) {
     return dir;
 }
 
-}  // namespace quillan::testing
+}  // namespace quillan::test_support

@@ -15,7 +15,7 @@
 #include "platform/run_log.h"
 #include "support/fake_host.h"
 
-namespace quillan::testing {
+namespace quillan::test_support {
 
 class SimMachineTest : public ::testing::Test {
 protected:
@@ -37,4 +37,4 @@ protected:
     sim::ScopedActiveSimAspi active{aspi};
 };
 
-}  // namespace quillan::testing
+}  // namespace quillan::test_support

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "flash/download.h"
 #include "flash/result_file.h"
 #include "platform/host_win32.h"
+#include "support/recording_download_window.h"
 
 namespace quillan {
 namespace {
@@ -81,24 +83,6 @@ TEST(Win32Host, ReadMachineValueSaysWhetherTheKeyOpenedAndTheValueWasRead) {
               RegistryRead::KeyMissing);
 }
 
-class Window : public DownloadWindow {
-public:
-    void Show(const Notice& notice) override { shown += notice.text + "|"; }
-    void SetStatus(const std::string&) override {}
-    int Progress() const override { return 0; }
-    void SetProgress(int) override {}
-    void ProcessMessages() override {}
-    void PaintNow() override {}
-    void HoldUserInput(bool) override {}
-    void CaptureMouse(bool) override {}
-    void ShowHourglass(bool) override {}
-    void RefuseSessionEnd(bool) override {}
-    void SetProgressTimer(bool) override {}
-    void CloseMainWindow() override { closed = true; }
-    std::string shown;
-    bool closed = false;
-};
-
 TEST(Win32Host, DmaCheckReadsTheVolatileKey) {
     ASSERT_TRUE(WriteVolatileKey("\"Hardware\\DeviceMap\\Scsi\\Scsi Port 1\" DMAEnabled dword 2"));
 
@@ -123,7 +107,7 @@ TEST(Win32Host, DmaCheckReadsTheVolatileKey) {
     };
     for (const auto& c : cases) {
         PortPositions = {{c.position}, 1};
-        Window window;
+        test_support::RecordingDownloadWindow window;
         StartDownload(window, flags, 0);
         char text[16] = {};
         HANDLE file = CreateFileA(LiveResultPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -132,9 +116,8 @@ TEST(Win32Host, DmaCheckReadsTheVolatileKey) {
         CloseHandle(file);
         EXPECT_STREQ(text, c.result) << c.position;
         if (c.position == 3) {
-            EXPECT_EQ(window.shown,
-                      "This application support PIO mode only for stable download.\n"
-                      "Exit the application, switch to PIO mode and attempt again.|");
+            EXPECT_EQ(window.shown, std::vector<std::string>{"This application support PIO mode only for stable download.\n"
+                                                              "Exit the application, switch to PIO mode and attempt again."});
             EXPECT_TRUE(window.closed);
         }
     }
