@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "drive/drive_identity.h"
+#include "state/drive_identity.h"
 #include "state/program_state.h"
 
 namespace quillan {

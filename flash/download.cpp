@@ -32,20 +32,6 @@ const char kDownloadOk[] = "  Download Ok!!  \nRestart WINDOWS";
 const char kDownloadFail[] = " Download Fail!! \nRestart WINDOWS";
 constexpr uint32_t kSingleCommandSkip = 4096;
 
-// The firmware file from the check before the first command to the end of
-// the download: open, and on Windows closed to writers, all that time.
-ScopedFile downloadFile;
-
-// What the worker reads, written by the window's thread before it is
-// created. It outlives the handler that starts the worker, so it has a home
-// of its own; the worker is handed it as its argument.
-struct WorkerContext {
-    DownloadWindow* window = nullptr;
-    RunModes flags;
-    uint8_t device = 0;
-};
-WorkerContext theWorkerContext;
-
 void ShowError(DownloadWindow& window, const char* text) { window.Show(Notice::Error(text)); }
 
 // How sending the pieces from the window's thread ended. All but the first
@@ -124,7 +110,7 @@ void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t devic
 // The download is over: the file is closed, the window takes input again,
 // and Windows may sleep and end the session again.
 void GiveWindowBack(DownloadWindow& window) {
-    downloadFile.reset();
+    Program.DownloadFile.reset();
     window.HoldUserInput(false);
     HoldOffTheOutside(window, false);
 }
@@ -146,7 +132,7 @@ void Worker(void* argument) {
     const char* const threadBefore = SetRunLogThreadName("worker");
     const WorkerContext& context = *static_cast<const WorkerContext*>(argument);
     DownloadWindow& window = *context.window;
-    const uint8_t device = context.device;
+    const uint8_t device = context.driveIndex;
     const RunModes& flags = context.flags;
     uint8_t status;
     if (FirmwareImage.Marked) {
@@ -177,9 +163,9 @@ void Worker(void* argument) {
 // When no thread can be created the final command is not sent, and the bar
 // must not run for it.
 PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
-    theWorkerContext = WorkerContext{&window, flags, device};
+    Program.TheWorkerContext = WorkerContext{&window, flags, device};
     BusyFlag = 1;
-    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) {
+    if (CurrentHost().StartWorker(Worker, &Program.TheWorkerContext)) {
         WorkerStarted = true;
         return PiecesSent::WorkerHasTheLast;
     }
@@ -304,15 +290,15 @@ bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     // the window would pull them from under the pieces being sent.
     window.HoldUserInput(true);
     WriteResultLine("START\n", flags.liveMode, flags.testMode);
-    downloadFile = OpenFirmwareFile(FirmwareImage.Path);
+    Program.DownloadFile = OpenFirmwareFile(FirmwareImage.Path);
     // Another file under the same name, or this one grown or cut since it
     // was checked, is not flashed: nothing goes to the drive.
-    if (!downloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(downloadFile.get())) {
+    if (!Program.DownloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(Program.DownloadFile.get())) {
         ShowError(window, "Flash File Not Opened!!");
         GiveWindowBack(window);
         return false;
     }
-    std::FILE* file = downloadFile.get();
+    std::FILE* file = Program.DownloadFile.get();
     window.SetStatus("Wait..");
     // Nothing repaints while this thread waits for the drive.
     window.PaintNow();
