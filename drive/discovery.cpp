@@ -58,9 +58,9 @@ void FindAspiDrives(uint8_t reply[kProbeLength]) {
             LogCommand(kProbeCdb, 6, kDataIn, kProbeLength, status, reply);
             if (status != kStatusGood || reply[0] != kOpticalDevice) continue;
             LogDriveFound("ha " + std::to_string(adapter) + " target " + std::to_string(target), reply);
-            const uint8_t index = TheDeviceTable.driveCount;
-            TheDeviceTable.aspiTargets[index] = target;
-            TheDeviceTable.aspiHostAdapters[index] = static_cast<uint8_t>(adapter);
+            const uint8_t driveIndex = TheDeviceTable.driveCount;
+            TheDeviceTable.aspiTargets[driveIndex] = target;
+            TheDeviceTable.aspiHostAdapters[driveIndex] = static_cast<uint8_t>(adapter);
             ++TheDeviceTable.driveCount;
             // The table holds eight drives; more would be written past it.
             if (TheDeviceTable.driveCount == kAspiTableSize) return;

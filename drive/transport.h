@@ -11,11 +11,12 @@ namespace quillan {
 constexpr uint8_t kDataIn = 0;
 constexpr uint8_t kDataOut = 1;
 
-// A command's status is the transport's own: ASPI's SRB_Status, and the
-// pass-through's outcome in the same values. "Status 1" (kStatusGood) is the
-// transport's success, SS_COMP, and the only success; it is not the SCSI
-// status byte, whose GOOD is 0. Status 4 (SS_ERR) is the drive's CHECK
-// CONDITION, with its sense bytes in the data buffer.
+// A command's status is the transport's, not the drive's: ASPI's SRB_Status,
+// and the pass-through's outcome in the same values (0xFF when the control
+// call itself failed). "Status 1" (kStatusGood, ASPI's SS_COMP) is the
+// transport's success and the only one; it is not the SCSI status byte,
+// whose GOOD is 0. Status 4 (SS_ERR) is the drive's CHECK CONDITION, with its
+// sense bytes in the data buffer.
 constexpr uint8_t kStatusGood = 1;
 constexpr uint8_t kStatusCheckCondition = 4;
 
