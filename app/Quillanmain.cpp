@@ -207,10 +207,10 @@ void TMainForm::StartupLoad() {
 }
 
 void TMainForm::StartupDiscCheck() {
-    if (!CheckDiscLoaded(SelectedDevice()) || runModes.testMode) return;
+    if (!CheckDiscLoaded(SelectedDriveIndex()) || runModes.testMode) return;
     // The file stays loaded; only the automatic start is given up.
     FirmwareImage.StartupReady = false;
-    SendEject(SelectedDevice());
+    SendEject(SelectedDriveIndex());
     Show(Notice::Error("Remove the Disc in the Drive !!"));
 }
 

@@ -81,7 +81,10 @@ public:
     // Run-mode flags, fixed after FormCreate has read the command line.
     RunModes runModes;
 
-    uint8_t selectedDrive = 0;
+    // The drive list's words: a list position is an entry of ComboBox1, a
+    // drive index a place in TheDeviceTable; listToDevice maps the one to
+    // the other.
+    uint8_t selectedDrive = 0;  // list position
     uint8_t driveListCount = 0;
     uint8_t listToDevice[26] = {};
     // Derived from the selected drive each time the selection changes.
@@ -127,7 +130,7 @@ private:
     // again or to close the window.
     void EndSilentRun(const char* why);
     void RecomputeDriveFlags();
-    uint8_t SelectedDevice() const { return listToDevice[selectedDrive]; }
+    uint8_t SelectedDriveIndex() const { return listToDevice[selectedDrive]; }
     // Windows asks whether the session may end, then says whether it does.
     bool QueryEndSession();
     void EndSession(bool ending);

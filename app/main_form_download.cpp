@@ -10,15 +10,14 @@ void TMainForm::ToolButton2Click() {
     // A download runs already: the automatic start's timer may fire while
     // the boot-block update lets messages through.
     if (userInputHeld_) return;
-    // With no drive listed there is no device to check or flash: index 0 of
-    // the device table would be whatever answers first, perhaps not an
-    // optical drive at all.
+    // With no drive listed there is no drive to check or flash: drive index
+    // 0 would be whatever answers first, perhaps not an optical drive at all.
     if (driveListCount == 0) {
         StartWithoutDrive(*this, runModes);
         EndSilentRun("no drive");
         return;
     }
-    if (!StartDownload(*this, runModes, SelectedDevice())) EndSilentRun("the download ended before the worker");
+    if (!StartDownload(*this, runModes, SelectedDriveIndex())) EndSilentRun("the download ended before the worker");
 }
 
 void TMainForm::Timer1Timer() { ProgressTick(*this, runModes); }

@@ -13,15 +13,15 @@
 namespace quillan {
 
 void TMainForm::FillDriveList() {
-    for (uint8_t device = 0; device < TheDeviceTable.driveCount; ++device) {
+    for (uint8_t driveIndex = 0; driveIndex < TheDeviceTable.driveCount; ++driveIndex) {
         // A drive that does not answer is left out, without a word.
-        if (SendInquiry(device, 12) != kStatusGood) continue;
+        if (SendInquiry(driveIndex, 12) != kStatusGood) continue;
         CommandData[36] = 0;
         const char* text = reinterpret_cast<const char*>(CommandData + 8);
         ComboBox1.AddItem(std::string(text, strnlen(text, 28)));
-        LogLine("list entry " + std::to_string(driveListCount) + ": device " + std::to_string(device) + ", \"" +
+        LogLine("list entry " + std::to_string(driveListCount) + ": device " + std::to_string(driveIndex) + ", \"" +
                 std::string(text, 24) + "\" \"" + std::string(text + 24, 4) + "\"");
-        listToDevice[driveListCount] = device;
+        listToDevice[driveListCount] = driveIndex;
         ++driveListCount;
     }
 }
@@ -36,33 +36,33 @@ void TMainForm::StartupSelection() {
     if (driveListCount == 0) return;
     selectedDrive = 0;
     ComboBox1.SetItemIndex(0);
-    driveFlags.K300ComDrive = SendInquiry(SelectedDevice(), 12) == kStatusGood && IsK300ComDrive(CommandData);
-    QueryDriveIdentity(SelectedDevice());
+    driveFlags.K300ComDrive = SendInquiry(SelectedDriveIndex(), 12) == kStatusGood && IsK300ComDrive(CommandData);
+    QueryDriveIdentity(SelectedDriveIndex());
     driveFlags.BootFirmwareDrive = IsBootFirmwareRevision(DriveIdentity.driveRevision);
 }
 
 void TMainForm::MatchStartupFile() {
-    for (uint8_t entry = 0; entry < driveListCount; ++entry) {
-        QueryDriveIdentity(listToDevice[entry]);
+    for (uint8_t listPosition = 0; listPosition < driveListCount; ++listPosition) {
+        QueryDriveIdentity(listToDevice[listPosition]);
         if (!FitsAtStartup(DriveIdentity, FirmwareImage)) continue;
-        selectedDrive = entry;
-        ComboBox1.SetItemIndex(entry);
+        selectedDrive = listPosition;
+        ComboBox1.SetItemIndex(listPosition);
         RecomputeDriveFlags();
-        LogLine("start-up file fits list entry " + std::to_string(entry) +
+        LogLine("start-up file fits list entry " + std::to_string(listPosition) +
                 (RefusedAtStartup(DriveIdentity) ? ", but this drive is never flashed unattended" : ""));
         if (RefusedAtStartup(DriveIdentity)) break;
         ShowStartupMatch();
         return;
     }
-    // No drive fits: the file is dropped without a word and entry 0 is
-    // selected again, described by its own data.
+    // No drive fits: the file is dropped without a word and list position 0
+    // is selected again, described by its own data.
     LogLine("start-up file fits no listed drive: no automatic download");
     FirmwareImage.Size = 0;
     FirmwareImage.StartupReady = false;
     if (driveListCount == 0) return;
     selectedDrive = 0;
     ComboBox1.SetItemIndex(0);
-    QueryDriveIdentity(SelectedDevice());
+    QueryDriveIdentity(SelectedDriveIndex());
     RecomputeDriveFlags();
 }
 
@@ -87,9 +87,9 @@ void TMainForm::ResetFileFields() {
 }
 
 void TMainForm::ComboBox1Change() {
-    const int index = ComboBox1.ItemIndex();
-    if (index < 0 || index >= driveListCount || index == selectedDrive) return;
-    selectedDrive = static_cast<uint8_t>(index);
+    const int listPosition = ComboBox1.ItemIndex();
+    if (listPosition < 0 || listPosition >= driveListCount || listPosition == selectedDrive) return;
+    selectedDrive = static_cast<uint8_t>(listPosition);
     ResetFileFields();
     // A file opened for the previous drive must be opened again.
     FirmwareImage.Size = 0;
@@ -103,7 +103,7 @@ void TMainForm::ComboBox1Change() {
     std::memcpy(DriveIdentity.driveRevision, item.data() + 24, 4);
     DriveIdentity.driveRevision[4] = '\0';
     Show(Notice::Plain(DriveIdentity.driveModel).Caption("Change Drive"));
-    QueryDriveIdentity(SelectedDevice());
+    QueryDriveIdentity(SelectedDriveIndex());
     RecomputeDriveFlags();
 }
 

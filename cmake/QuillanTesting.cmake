@@ -31,10 +31,16 @@ endif()
 # quillan_add_gtest(<name> SOURCES <files...> LIBS <targets...>)
 # Natively each test case becomes a CTest test; in the Windows tree the whole
 # exe is one test run under Wine.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/include/tests)
+file(CREATE_LINK ${CMAKE_SOURCE_DIR}/tests ${CMAKE_BINARY_DIR}/include/tests/tests SYMBOLIC)
+
 function(quillan_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+  # The tests' own helpers ("support/...", "tests/sim/..."); the program's
+  # folders come with the libraries a test links.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_BINARY_DIR}/include/tests)
   if(WIN32)
     set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE OFF)
     add_test(NAME ${name} COMMAND ${name})

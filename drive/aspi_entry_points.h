@@ -1,5 +1,6 @@
-// The process-wide ASPI entry points. LoadAspi fills them from WNASPI32.DLL on
-// Windows 9x; native tests point them at the simulated drive's ASPI front.
+// The process-wide ASPI entry points (held by the program's state). LoadAspi
+// fills them from WNASPI32.DLL on Windows 9x; native tests point them at the
+// simulated drive's ASPI front.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +9,8 @@
 
 namespace quillan {
 
-extern SendAspi32CommandFn SendASPI32Command;
-extern GetAspi32SupportInfoFn GetASPI32SupportInfo;
+extern SendAspi32CommandFn& SendASPI32Command;
+extern GetAspi32SupportInfoFn& GetASPI32SupportInfo;
 
 // Host adapter count from GetASPI32SupportInfo's answer (count in bits 0-7,
 // status in bits 8-15): only a completed answer with adapters counts.

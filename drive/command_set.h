@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "drive/drive_identity.h"
+#include "state/drive_identity.h"
 #include "state/program_state.h"
 
 namespace quillan {
@@ -38,23 +38,24 @@ constexpr uint16_t kBootFirstAddress = 0x8000;
 // length (list length - 4), the function and its 16-bit argument.
 void PutFlashPageHeader(uint8_t function, uint16_t argument, uint16_t listLength);
 
-// Each sends one command to a device-table index and returns its status.
-uint8_t SendInquiry(uint8_t device, uint8_t cdbLength);  // 96 bytes in; 6- or 12-byte CDB
-uint8_t SendTestUnitReady(uint8_t device);
-uint8_t SendEject(uint8_t device);
+// Each sends one command to the drive at a drive index (its place in
+// TheDeviceTable) and returns its status.
+uint8_t SendInquiry(uint8_t driveIndex, uint8_t cdbLength);  // 96 bytes in; 6- or 12-byte CDB
+uint8_t SendTestUnitReady(uint8_t driveIndex);
+uint8_t SendEject(uint8_t driveIndex);
 // SEND DIAGNOSTIC with the page already in CommandData; the list length in
 // the CDB is always the transfer length.
-uint8_t SendFlashPage(uint8_t device, uint16_t listLength);
-uint8_t SendReceiveDiagnosticResults(uint8_t device);
+uint8_t SendFlashPage(uint8_t driveIndex, uint16_t listLength);
+uint8_t SendReceiveDiagnosticResults(uint8_t driveIndex);
 // FLASH DOWNLOAD with byte 5 (chunk marker) and byte 9 set here.
-uint8_t SendFlashDownload(uint8_t device, uint8_t marker, uint8_t mode, uint32_t transferLength);
-uint8_t SendReadDriveCode(uint8_t device);
+uint8_t SendFlashDownload(uint8_t driveIndex, uint8_t marker, uint8_t mode, uint32_t transferLength);
+uint8_t SendReadDriveCode(uint8_t driveIndex);
 
-// Reads model, revision and drive code of a device into DriveIdentity.
+// Reads model, revision and drive code of a drive into DriveIdentity.
 // Always returns 1: a drive that does not answer is described by what it sent.
-int QueryDriveIdentity(uint8_t device);
+int QueryDriveIdentity(uint8_t driveIndex);
 
 // True when the drive reports ready (a disc is loaded) within five tries.
-bool CheckDiscLoaded(uint8_t device);
+bool CheckDiscLoaded(uint8_t driveIndex);
 
 }  // namespace quillan

@@ -28,12 +28,13 @@ void LogDriveFound(const std::string& where, const uint8_t reply[kProbeLength]) 
 }
 
 void FindPassThroughDrives(uint8_t reply[kProbeLength]) {
-    TransportSelector = 1;
+    TransportSelector = Transport::PassThrough;
     char rootPath[3] = {'a', ':', '\0'};
     for (char letter = 'a'; letter <= 'z'; ++letter) {
         rootPath[0] = letter;
         const DeviceHandle device = OpenDriveDevice(rootPath);
-        TheDeviceTable.deviceHandles[TheDeviceTable.driveCount] = device;
+        HeldDevice& slot = TheDeviceTable.deviceHandles[TheDeviceTable.driveCount];
+        slot = HeldDevice(device);
         if (device == kInvalidDevice) continue;
         const int status = PassThroughExecute(device, kProbeCdb, 6, reply, kProbeLength, kDataIn);
         LogCommand(kProbeCdb, 6, kDataIn, kProbeLength, static_cast<uint8_t>(status & 0xFF), reply);
@@ -43,8 +44,7 @@ void FindPassThroughDrives(uint8_t reply[kProbeLength]) {
             ++TheDeviceTable.driveCount;
         } else {
             // A letter that is not a working optical drive is never used again.
-            CloseDriveDevice(device);
-            TheDeviceTable.deviceHandles[TheDeviceTable.driveCount] = kInvalidDevice;
+            CloseDriveDevice(slot.Release());
         }
     }
 }
@@ -58,9 +58,9 @@ void FindAspiDrives(uint8_t reply[kProbeLength]) {
             LogCommand(kProbeCdb, 6, kDataIn, kProbeLength, status, reply);
             if (status != kStatusGood || reply[0] != kOpticalDevice) continue;
             LogDriveFound("ha " + std::to_string(adapter) + " target " + std::to_string(target), reply);
-            const uint8_t index = TheDeviceTable.driveCount;
-            TheDeviceTable.aspiTargets[index] = target;
-            TheDeviceTable.aspiHostAdapters[index] = static_cast<uint8_t>(adapter);
+            const uint8_t driveIndex = TheDeviceTable.driveCount;
+            TheDeviceTable.aspiTargets[driveIndex] = target;
+            TheDeviceTable.aspiHostAdapters[driveIndex] = static_cast<uint8_t>(adapter);
             ++TheDeviceTable.driveCount;
             // The table holds eight drives; more would be written past it.
             if (TheDeviceTable.driveCount == kAspiTableSize) return;
@@ -72,10 +72,10 @@ void FindAspiDrives(uint8_t reply[kProbeLength]) {
 
 uint8_t FindDrives() {
     TheDeviceTable.driveCount = 0;
-    TransportSelector = 0;
+    TransportSelector = Transport::Aspi;
     std::memset(TheDeviceTable.aspiTargets, 0, sizeof(TheDeviceTable.aspiTargets));
     std::memset(TheDeviceTable.aspiHostAdapters, 0, sizeof(TheDeviceTable.aspiHostAdapters));
-    for (DeviceHandle& handle : TheDeviceTable.deviceHandles) handle = 0;
+    for (HeldDevice& handle : TheDeviceTable.deviceHandles) handle = HeldDevice();
     uint8_t reply[kProbeLength] = {};
 
     if (CurrentHost().PlatformId() == kPlatformWin32Nt) {

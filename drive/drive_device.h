@@ -5,11 +5,9 @@
 #include <cstdint>
 
 #include "drive/pass_through_block.h"
+#include "state/device_table.h"
 
 namespace quillan {
-
-using DeviceHandle = intptr_t;
-constexpr DeviceHandle kInvalidDevice = -1;
 
 // rootPath is a letter and a colon ("d:"). Opens nothing unless the system
 // calls the letter an optical drive.

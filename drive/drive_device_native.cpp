@@ -1,10 +1,11 @@
 // Native builds reach no real drive: without a stand-in every letter is absent.
 #include "drive/drive_device.h"
 #include "drive/drive_device_stand_in.h"
+#include "state/program_state.h"
 
 namespace quillan {
 namespace {
-const DriveDeviceStandIn* standIn = nullptr;
+const DriveDeviceStandIn*& standIn = Program.Plugged.DeviceStandIn;
 }
 
 void SetDriveDeviceStandIn(const DriveDeviceStandIn* replacement) { standIn = replacement; }

@@ -58,14 +58,14 @@ uint8_t SendDriveCommand(uint8_t driveIndex, const uint8_t* cdb, uint8_t cdbLeng
                          uint32_t transferLength, uint8_t direction) {
     // An index outside the table would address some other device: refuse it.
     int result;
-    if (TransportSelector == 0) {
+    if (TransportSelector == Transport::Aspi) {
         if (driveIndex >= kAspiTableSize) return SS_INVALID_HA;
         result = AspiExecute(TheDeviceTable.aspiHostAdapters[driveIndex],
                              TheDeviceTable.aspiTargets[driveIndex], cdb, cdbLength, data,
                              transferLength, direction);
     } else {
         if (driveIndex >= kLetterCount) return 0xFF;
-        result = PassThroughExecute(TheDeviceTable.deviceHandles[driveIndex], cdb, cdbLength, data,
+        result = PassThroughExecute(TheDeviceTable.deviceHandles[driveIndex].get(), cdb, cdbLength, data,
                                     transferLength, direction);
     }
     const uint8_t status = static_cast<uint8_t>(result & 0xFF);

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "drive/command_set.h"
-#include "firmware/firmware_image.h"
+#include "state/drive_identity.h"
+#include "state/firmware_image.h"
 
 namespace quillan {
 

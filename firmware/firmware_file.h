@@ -9,13 +9,11 @@
 
 #include "firmware/sha256.h"
 #include "platform/scoped_file.h"
+#include "state/firmware_image.h"
 
 namespace quillan {
 
-struct FileFingerprint {
-    int64_t length = -1;
-    uint8_t digest[kSha256Bytes] = {};
-};
+static_assert(kFingerprintDigestBytes == kSha256Bytes, "a fingerprint holds one SHA-256 digest");
 
 // Opens for reading ("rb") and, on Windows, denies writing to others until
 // the file is closed. Empty when the file cannot be opened so.

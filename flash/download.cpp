@@ -32,20 +32,6 @@ const char kDownloadOk[] = "  Download Ok!!  \nRestart WINDOWS";
 const char kDownloadFail[] = " Download Fail!! \nRestart WINDOWS";
 constexpr uint32_t kSingleCommandSkip = 4096;
 
-// The firmware file from the check before the first command to the end of
-// the download: open, and on Windows closed to writers, all that time.
-ScopedFile downloadFile;
-
-// What the worker reads, written by the window's thread before it is
-// created. It outlives the handler that starts the worker, so it has a home
-// of its own; the worker is handed it as its argument.
-struct WorkerContext {
-    DownloadWindow* window = nullptr;
-    RunModes flags;
-    uint8_t device = 0;
-};
-WorkerContext theWorkerContext;
-
 void ShowError(DownloadWindow& window, const char* text) { window.Show(Notice::Error(text)); }
 
 // How sending the pieces from the window's thread ended. All but the first
@@ -66,11 +52,11 @@ enum class BootBlockUpdated {
 
 // DMA transfer mode check of the XN-870 on the NT family, from the SCSI
 // port's "DMAEnabled" bits.
-int DmaCheck(DownloadWindow& window, uint8_t device) {
+int DmaCheck(DownloadWindow& window, uint8_t driveIndex) {
     // A drive without a recorded port position cannot be looked up; reading
     // past the list would take another drive's position.
-    if (device >= PortPositions.count) return kRegistryUnreadable;
-    const int32_t position = PortPositions.positions[device];
+    if (driveIndex >= PortPositions.count) return kRegistryUnreadable;
+    const int32_t position = PortPositions.positions[driveIndex];
     char key[] = "Hardware\\DeviceMap\\Scsi\\Scsi Port 1";
     key[sizeof(key) - 2] = static_cast<char>('0' + position / 2);
     uint8_t value[4] = {};
@@ -95,16 +81,16 @@ int DmaCheck(DownloadWindow& window, uint8_t device) {
     return outcome;
 }
 
-int PreChecks(DownloadWindow& window, RunModes flags, uint8_t device) {
+int PreChecks(DownloadWindow& window, RunModes flags, uint8_t driveIndex) {
     int outcome = kProceed;
     const bool xn870 = std::memcmp(DriveIdentity.driveModel, kXn870Model, 24) == 0;
-    if (xn870 && flags.ntPlatform) outcome = DmaCheck(window, device);
+    if (xn870 && flags.ntPlatform) outcome = DmaCheck(window, driveIndex);
     // In auto-start mode start-up has made the disc check already.
-    if (!FirmwareImage.StartupReady && CheckDiscLoaded(device)) outcome = kDiscLoaded;
+    if (!FirmwareImage.StartupReady && CheckDiscLoaded(driveIndex)) outcome = kDiscLoaded;
     return outcome;
 }
 
-void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t device, int outcome) {
+void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t driveIndex, int outcome) {
     const bool pioWording = std::memcmp(DriveIdentity.driveCode, "GNE", 3) == 0 ||
                             std::memcmp(DriveIdentity.driveCode, "YNE", 3) == 0;
     if (outcome == kDmaMode) {
@@ -113,7 +99,7 @@ void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t devic
     } else if (outcome == kRegistryUnreadable) {
         ShowError(window, "Registry Error !!");
     } else if (outcome == kDiscLoaded && !flags.testMode) {
-        SendEject(device);
+        SendEject(driveIndex);
         ShowError(window, "Remove the Disc in the Drive !!");
     } else if (outcome == kBatteryLow) {
         ShowError(window, kBatteryLowText);
@@ -124,7 +110,7 @@ void ReportPreCheckFailure(DownloadWindow& window, RunModes flags, uint8_t devic
 // The download is over: the file is closed, the window takes input again,
 // and Windows may sleep and end the session again.
 void GiveWindowBack(DownloadWindow& window) {
-    downloadFile.reset();
+    Program.DownloadFile.reset();
     window.HoldUserInput(false);
     HoldOffTheOutside(window, false);
 }
@@ -146,15 +132,15 @@ void Worker(void* argument) {
     const char* const threadBefore = SetRunLogThreadName("worker");
     const WorkerContext& context = *static_cast<const WorkerContext*>(argument);
     DownloadWindow& window = *context.window;
-    const uint8_t device = context.device;
+    const uint8_t driveIndex = context.driveIndex;
     const RunModes& flags = context.flags;
     uint8_t status;
     if (FirmwareImage.Marked) {
         PutFlashPageHeader(kPageBlock, 0x0000, kPageListShort);
-        status = SendFlashPage(device, kPageListShort);
+        status = SendFlashPage(driveIndex, kPageListShort);
     } else {
         const uint32_t length = static_cast<uint32_t>(FlashDownloadTemplate[5]) * 1024;
-        status = SendDriveCommand(device, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
+        status = SendDriveCommand(driveIndex, FlashDownloadTemplate, 12, CommandData, length, kDataOut);
     }
     window.ShowHourglass(false);
     window.CaptureMouse(false);
@@ -176,10 +162,10 @@ void Worker(void* argument) {
 
 // When no thread can be created the final command is not sent, and the bar
 // must not run for it.
-PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
-    theWorkerContext = WorkerContext{&window, flags, device};
+PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t driveIndex) {
+    Program.TheWorkerContext = WorkerContext{&window, flags, driveIndex};
     BusyFlag = 1;
-    if (CurrentHost().StartWorker(Worker, &theWorkerContext)) {
+    if (CurrentHost().StartWorker(Worker, &Program.TheWorkerContext)) {
         WorkerStarted = true;
         return PiecesSent::WorkerHasTheLast;
     }
@@ -187,7 +173,7 @@ PiecesSent StartWorker(DownloadWindow& window, RunModes flags, uint8_t device) {
     return PiecesSent::WorkerNotStarted;
 }
 
-PiecesSent SingleCommandDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
+PiecesSent SingleCommandDownload(DownloadWindow& window, RunModes flags, uint8_t driveIndex, std::FILE* file) {
     FirmwareImage.ChunkKb = 60;
     const uint32_t length = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
     // The file's first 4 KB are read and then overwritten: they are not sent.
@@ -199,16 +185,16 @@ PiecesSent SingleCommandDownload(DownloadWindow& window, RunModes flags, uint8_t
     }
     FlashDownloadTemplate[5] = 0x01;
     FlashDownloadTemplate[9] = 0xF0;
-    return StartWorker(window, flags, device);
+    return StartWorker(window, flags, driveIndex);
 }
 
-BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FILE* file) {
+BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t driveIndex, std::FILE* file) {
     PutFlashPageHeader(kPageBootBegin, 0x0000, kPageListShort);
-    if (SendFlashPage(device, kPageListShort) != kStatusGood) return BootBlockUpdated::LeftOut;
+    if (SendFlashPage(driveIndex, kPageListShort) != kStatusGood) return BootBlockUpdated::LeftOut;
     PutFlashPageHeader(kPageBootErase, 0x0000, kPageListShort);
-    SendFlashPage(device, kPageListShort);
+    SendFlashPage(driveIndex, kPageListShort);
     PutFlashPageHeader(kPageBootSelect, 0x0080, kPageListShort);
-    SendFlashPage(device, kPageListShort);
+    SendFlashPage(driveIndex, kPageListShort);
 
     // The boot block is the file's last 64 KB, right after the main image.
     if (std::fseek(file, FirmwareImage.Size, SEEK_SET) != 0) return BootBlockUpdated::FileShort;
@@ -227,7 +213,7 @@ BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FI
         }
         CommandData[74] = 0;
         CommandData[75] = 0;
-        SendFlashPage(device, kPageListBootPiece);
+        SendFlashPage(driveIndex, kPageListBootPiece);
         window.SetProgress(static_cast<int>(100 * i / kBootPieces));
         window.PaintNow();
         window.ProcessMessages();
@@ -236,35 +222,35 @@ BootBlockUpdated BootBlockUpdate(DownloadWindow& window, uint8_t device, std::FI
     return BootBlockUpdated::Done;
 }
 
-PiecesSent FlashPageDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
-    if (FirmwareImage.Trimmed && BootBlockUpdate(window, device, file) == BootBlockUpdated::FileShort)
+PiecesSent FlashPageDownload(DownloadWindow& window, RunModes flags, uint8_t driveIndex, std::FILE* file) {
+    if (FirmwareImage.Trimmed && BootBlockUpdate(window, driveIndex, file) == BootBlockUpdated::FileShort)
         return PiecesSent::FileShort;
     if (std::fseek(file, 0, SEEK_SET) != 0) return PiecesSent::FileShort;
     PutFlashPageHeader(kPageIdentify, 0x0000, kPageListShort);
-    SendFlashPage(device, kPageListShort);
-    SendReceiveDiagnosticResults(device);
+    SendFlashPage(driveIndex, kPageListShort);
+    SendReceiveDiagnosticResults(driveIndex);
     PutFlashPageHeader(kPagePrepare, 0xFF00, kPageListShort);
     // The first block goes out whatever 0xF0 answered; a block decides.
-    bool taken = SendFlashPage(device, kPageListShort) == kStatusGood;
+    bool taken = SendFlashPage(driveIndex, kPageListShort) == kStatusGood;
     for (int32_t block = 1; block <= FirmwareImage.ChunkCount; ++block) {
         PutFlashPageHeader(kPageBlock, 0x0000, kPageListBlock);
         if (!ReadPiece(file, CommandData + 8, kBlockBytes)) return PiecesSent::FileShort;
         CommandData[6] = static_cast<uint8_t>(block);
-        taken = SendFlashPage(device, kPageListBlock) == kStatusGood;
+        taken = SendFlashPage(driveIndex, kPageListBlock) == kStatusGood;
         if (!taken) return PiecesSent::CommandRefused;
         // The window answers between blocks, or Windows takes it for hung.
         window.ProcessMessages();
     }
     if (!taken) return PiecesSent::CommandRefused;
     window.SetProgressTimer(true);
-    return StartWorker(window, flags, device);
+    return StartWorker(window, flags, driveIndex);
 }
 
-PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t device, std::FILE* file) {
+PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t driveIndex, std::FILE* file) {
     const uint32_t chunk = static_cast<uint32_t>(FirmwareImage.ChunkKb) * 1024;
     for (int32_t piece = 0; piece <= FirmwareImage.ChunkCount - 2; ++piece) {
         if (!ReadPiece(file, CommandData, chunk)) return PiecesSent::FileShort;
-        if (SendFlashDownload(device, piece == 0 ? 0x00 : 0xFF, 0x00, chunk) != kStatusGood)
+        if (SendFlashDownload(driveIndex, piece == 0 ? 0x00 : 0xFF, 0x00, chunk) != kStatusGood)
             return PiecesSent::CommandRefused;
         // The window answers between chunks, or Windows takes it for hung.
         window.ProcessMessages();
@@ -278,23 +264,23 @@ PiecesSent ChunkedDownload(DownloadWindow& window, RunModes flags, uint8_t devic
     }
     FlashDownloadTemplate[5] = LastChunkKb(FirmwareImage.Size, FirmwareImage.ChunkKb, FirmwareImage.ChunkCount);
     FlashDownloadTemplate[9] = 0x00;
-    return StartWorker(window, flags, device);
+    return StartWorker(window, flags, driveIndex);
 }
 
 }  // namespace
 
-bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
+bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t driveIndex) {
     // The drive has had its final command and the run ends in a restart: a
     // restart that did not come must not let the image go out again.
     if (WorkerStarted) {
         LogLine("download not started: this run's download has ended");
         return false;
     }
-    int outcome = PreChecks(window, flags, device);
+    int outcome = PreChecks(window, flags, driveIndex);
     // Only once the other checks have passed, so that theirs stay as they are.
     if (outcome == kProceed && !CheckPowerForDownload()) outcome = kBatteryLow;
     if (outcome != kProceed) {
-        ReportPreCheckFailure(window, flags, device, outcome);
+        ReportPreCheckFailure(window, flags, driveIndex, outcome);
         return false;
     }
     // Nothing outside the program may cut the download short from here on.
@@ -304,15 +290,15 @@ bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     // the window would pull them from under the pieces being sent.
     window.HoldUserInput(true);
     WriteResultLine("START\n", flags.liveMode, flags.testMode);
-    downloadFile = OpenFirmwareFile(FirmwareImage.Path);
+    Program.DownloadFile = OpenFirmwareFile(FirmwareImage.Path);
     // Another file under the same name, or this one grown or cut since it
     // was checked, is not flashed: nothing goes to the drive.
-    if (!downloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(downloadFile.get())) {
+    if (!Program.DownloadFile || FirmwareImage.Size == 0 || !StillTheLoadedFile(Program.DownloadFile.get())) {
         ShowError(window, "Flash File Not Opened!!");
         GiveWindowBack(window);
         return false;
     }
-    std::FILE* file = downloadFile.get();
+    std::FILE* file = Program.DownloadFile.get();
     window.SetStatus("Wait..");
     // Nothing repaints while this thread waits for the drive.
     window.PaintNow();
@@ -325,11 +311,11 @@ bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device) {
     Program.SilentOutcome = SilentExit::FlashIncomplete;
     PiecesSent sent;
     if (FirmwareImage.SingleCommand)
-        sent = SingleCommandDownload(window, flags, device, file);
+        sent = SingleCommandDownload(window, flags, driveIndex, file);
     else if (FirmwareImage.Marked)
-        sent = FlashPageDownload(window, flags, device, file);
+        sent = FlashPageDownload(window, flags, driveIndex, file);
     else
-        sent = ChunkedDownload(window, flags, device, file);
+        sent = ChunkedDownload(window, flags, driveIndex, file);
 
     if (sent == PiecesSent::WorkerHasTheLast) return true;
     // Idle again, and the window must say so, as after a failed final command.

@@ -26,11 +26,11 @@ enum PreCheckOutcome : int {
 // set by the window's thread before the worker starts, cleared by the worker
 // as its last step, polled by the timer.
 
-// ToolButton2Click: `device` is the selected drive's device-table index.
+// ToolButton2Click: `driveIndex` is the selected drive's drive index.
 // True when the worker sends the last piece; otherwise the download is over
 // (refused, or ended by a failure) when this returns. Once a download of this
 // run has reached the worker it does nothing.
-bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t device);
+bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t driveIndex);
 
 // ToolButton2Click with no drive in the list: sends nothing to any drive.
 void StartWithoutDrive(DownloadWindow& window, RunModes flags);

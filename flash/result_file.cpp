@@ -7,9 +7,6 @@
 
 namespace quillan {
 
-std::string LiveResultPath = "QUILLAN.TMP";
-std::string TestResultPath = "C:\\FLASHTEST\\QUILLAN.TMP";
-
 namespace {
 
 // Binary mode with the CR added here gives the same bytes on every platform

@@ -3,11 +3,12 @@
 
 #include <string>
 
+#include "state/program_state.h"
+
 namespace quillan {
 
-// Where the line goes under -LIVE and under -TEST. Tests point these elsewhere.
-extern std::string LiveResultPath;  // "QUILLAN.TMP", in the current directory
-extern std::string TestResultPath;  // "C:\FLASHTEST\QUILLAN.TMP"
+// Where the line goes under -LIVE and under -TEST: LiveResultPath and
+// TestResultPath of the program's state. Tests point these elsewhere.
 
 // Replaces the file's content with `line` (which ends in "\n"), written with
 // CR LF as a text-mode file on Windows stores it, at each location whose flag

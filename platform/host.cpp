@@ -3,10 +3,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "state/program_state.h"
+
 namespace quillan {
-namespace {
-Host* currentHost = nullptr;
-}
 
 bool ProcessNameMatches(const char* exeFile, const char* wanted) {
     const size_t length = std::strlen(exeFile);
@@ -20,7 +19,7 @@ bool ProcessNameMatches(const char* exeFile, const char* wanted) {
     return true;
 }
 
-Host& CurrentHost() { return *currentHost; }
-void SetCurrentHost(Host* host) { currentHost = host; }
+Host& CurrentHost() { return *Program.Plugged.CurrentHost; }
+void SetCurrentHost(Host* host) { Program.Plugged.CurrentHost = host; }
 
 }  // namespace quillan

@@ -3,41 +3,32 @@
 #include <atomic>
 #include <cstdio>
 
+#include "state/program_state.h"
+
 namespace quillan {
 namespace {
 
-// The log's own state. A spin lock, not a mutex: the shipped program's
-// runtime has none, and two threads write a few lines a second.
-struct RunLogState {
-    std::FILE* file = nullptr;
-    std::string path;
-    std::string oldPath;
-    long size = 0;
-    std::string (*clock)() = nullptr;
-    bool quiet = false;
-    uint32_t quietGood = 0;
-    uint32_t quietFailed = 0;
-};
-RunLogState theLog;
-std::atomic_flag theLogBusy = ATOMIC_FLAG_INIT;
+// The log's state is the program's (Program.RunLog); the thread's name is
+// the thread's own.
+RunLogState& theLog = Program.RunLog;
 thread_local const char* threadName = "window";
 
 class LogLock {
 public:
     LogLock() {
-        while (theLogBusy.test_and_set(std::memory_order_acquire)) {
+        while (Program.RunLogBusy.test_and_set(std::memory_order_acquire)) {
         }
     }
-    ~LogLock() { theLogBusy.clear(std::memory_order_release); }
+    ~LogLock() { Program.RunLogBusy.clear(std::memory_order_release); }
     LogLock(const LogLock&) = delete;
     LogLock& operator=(const LogLock&) = delete;
 };
 
 bool OpenLocked(const std::string& path) {
-    theLog.file = std::fopen(path.c_str(), "ab");
-    if (theLog.file == nullptr) return false;
-    std::fseek(theLog.file, 0, SEEK_END);
-    theLog.size = std::ftell(theLog.file);
+    theLog.file.reset(std::fopen(path.c_str(), "ab"));
+    if (!theLog.file) return false;
+    std::fseek(theLog.file.get(), 0, SEEK_END);
+    theLog.size = std::ftell(theLog.file.get());
     if (theLog.size < 0) theLog.size = 0;
     return true;
 }
@@ -46,22 +37,22 @@ bool OpenLocked(const std::string& path) {
 // once, so that a run that is killed leaves them; command lines wait for the
 // next event (a box, the result line), which follows within a few commands.
 void WriteLocked(const std::string& text, bool flush = true) {
-    if (theLog.file == nullptr) return;
-    std::string line = theLog.clock != nullptr ? theLog.clock() + ' ' : std::string();
+    if (!theLog.file) return;
+    std::string (*const clock)() = Program.Plugged.RunLogClock;
+    std::string line = clock != nullptr ? clock() + ' ' : std::string();
     line += threadName;
     line += ' ';
     line += text;
     line += "\r\n";
     if (theLog.size + static_cast<long>(line.size()) > kRunLogLimit && theLog.size > 0) {
-        std::fclose(theLog.file);
-        theLog.file = nullptr;
+        theLog.file.reset();
         std::remove(theLog.oldPath.c_str());
         std::rename(theLog.path.c_str(), theLog.oldPath.c_str());
         if (!OpenLocked(theLog.path)) return;
     }
-    if (std::fwrite(line.data(), 1, line.size(), theLog.file) == line.size()) {
+    if (std::fwrite(line.data(), 1, line.size(), theLog.file.get()) == line.size()) {
         theLog.size += static_cast<long>(line.size());
-        if (flush) std::fflush(theLog.file);
+        if (flush) std::fflush(theLog.file.get());
     }
 }
 
@@ -80,8 +71,7 @@ std::string Hex(const uint8_t* bytes, size_t length) {
 
 bool OpenRunLog(const std::string& folder) {
     const LogLock lock;
-    if (theLog.file != nullptr) std::fclose(theLog.file);
-    theLog.file = nullptr;
+    theLog.file.reset();
     theLog.path = folder + kRunLogName;
     theLog.oldPath = folder + kOldRunLogName;
     return OpenLocked(theLog.path);
@@ -89,8 +79,7 @@ bool OpenRunLog(const std::string& folder) {
 
 void CloseRunLog() {
     const LogLock lock;
-    if (theLog.file != nullptr) std::fclose(theLog.file);
-    theLog.file = nullptr;
+    theLog.file.reset();
     theLog.quiet = false;
 }
 
@@ -101,7 +90,7 @@ bool RunLogOpen() {
 
 void SetRunLogClock(std::string (*now)()) {
     const LogLock lock;
-    theLog.clock = now;
+    Program.Plugged.RunLogClock = now;
 }
 
 const char* SetRunLogThreadName(const char* name) {
@@ -118,7 +107,7 @@ void LogLine(const std::string& text) {
 void LogCommand(const uint8_t* cdb, uint8_t cdbLength, uint8_t direction, uint32_t transferLength,
                 uint8_t status, const uint8_t* data) {
     const LogLock lock;
-    if (theLog.file == nullptr) return;
+    if (!theLog.file) return;
     const bool good = status == 1;
     if (theLog.quiet && good) {
         ++theLog.quietGood;

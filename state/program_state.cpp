@@ -16,19 +16,21 @@ uint8_t (&ReceiveDiagnosticTemplate)[12] = Program.Templates.ReceiveDiagnostic;
 uint8_t (&FlashDownloadTemplate)[12] = Program.Templates.FlashDownload;
 uint8_t (&ReadDriveCodeTemplate)[12] = Program.Templates.ReadDriveCode;
 DeviceTable& TheDeviceTable = Program.TheDeviceTable;
-int& TransportSelector = Program.TransportSelector;
+Transport& TransportSelector = Program.TransportSelector;
 PortPositionList& PortPositions = Program.PortPositions;
 DriveIdentityRecord& DriveIdentity = Program.DriveIdentity;
 FirmwareImageRecord& FirmwareImage = Program.FirmwareImage;
 std::atomic<int32_t>& BusyFlag = Program.BusyFlag;
 int32_t& TickCounter = Program.TickCounter;
 bool& WorkerStarted = Program.WorkerStarted;
+std::string& LiveResultPath = Program.LiveResultPath;
+std::string& TestResultPath = Program.TestResultPath;
 
 void ProgramState::Reset() {
     Templates = CommandTemplates();
     std::memset(CommandData, 0, sizeof(CommandData));
     TheDeviceTable = {};
-    TransportSelector = 0;
+    TransportSelector = Transport::Aspi;
     PortPositions = {};
     DriveIdentity = {};
     FirmwareImage = FirmwareImageRecord();
@@ -36,6 +38,11 @@ void ProgramState::Reset() {
     TickCounter = 0;
     SilentOutcome = SilentExit::NothingSent;
     WorkerStarted = false;
+    DownloadFile.reset();
+    TheWorkerContext = WorkerContext();
+    LiveResultPath = kLiveResultPath;
+    TestResultPath = kTestResultPath;
+    RunLog = RunLogState();  // closes the log
 }
 
 }  // namespace quillan

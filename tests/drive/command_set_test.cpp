@@ -121,7 +121,7 @@ TEST_F(CommandSet, ResetLeavesNothingOfEarlierCommands) {
     SendFlashPage(0, kPageListBlock);
     SendInquiry(0, 6);
     QueryDriveIdentity(0);
-    TransportSelector = 1;
+    TransportSelector = Transport::PassThrough;
     PortPositions.count = 1;
     FirmwareImage.Path = "OTHER.BIN";
     FirmwareImage.Size = 4096;
@@ -137,7 +137,7 @@ TEST_F(CommandSet, ResetLeavesNothingOfEarlierCommands) {
     EXPECT_EQ(Bytes(CommandData, CommandData + kCommandDataSize), Bytes(kCommandDataSize, 0));
     EXPECT_EQ(std::memcmp(&TheDeviceTable, &fresh->TheDeviceTable, sizeof(DeviceTable)), 0);
     EXPECT_EQ(std::memcmp(&DriveIdentity, &fresh->DriveIdentity, sizeof(DriveIdentityRecord)), 0);
-    EXPECT_EQ(TransportSelector, 0);
+    EXPECT_EQ(TransportSelector, Transport::Aspi);
     EXPECT_EQ(PortPositions.count, 0);
     EXPECT_EQ(FirmwareImage.Path, "AUTORUN.BIN");
     EXPECT_EQ(FirmwareImage.Size, 0);

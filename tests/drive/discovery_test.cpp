@@ -25,7 +25,7 @@ class AspiDiscovery : public test_support::SimMachineTest {
 protected:
     void SetUp() override {
         SimMachineTest::SetUp();
-        std::memset(&TheDeviceTable, 0xCC, sizeof(TheDeviceTable));
+        std::memset(static_cast<void*>(&TheDeviceTable), 0xCC, sizeof(TheDeviceTable));
     }
     std::vector<std::pair<int, int>> Found() const {
         std::vector<std::pair<int, int>> found;
@@ -47,7 +47,7 @@ TEST_F(AspiDiscovery, AdapterThenTargetOrderAndWholeByteDeviceType) {
     aspi.AddDrive(1, 0, disk);
 
     EXPECT_EQ(FindDrives(), 3);
-    EXPECT_EQ(TransportSelector, 0);
+    EXPECT_EQ(TransportSelector, Transport::Aspi);
     EXPECT_EQ(Found(), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}, {1, 3}}));
     // Every target of every adapter is probed with the 36-byte INQUIRY.
     const std::vector<uint8_t> probe = {0x12, 0x00, 0x00, 0x00, 0x24, 0x00};
@@ -109,9 +109,9 @@ TEST(PassThroughDiscovery, LettersInOrderAndRejectedHandlesClosed) {
     FakeLetters::closed.clear();
 
     EXPECT_EQ(FindDrives(), 2);
-    EXPECT_EQ(TransportSelector, 1);
-    EXPECT_EQ(TheDeviceTable.deviceHandles[0], 100 + 'd');
-    EXPECT_EQ(TheDeviceTable.deviceHandles[1], 100 + 'f');
+    EXPECT_EQ(TransportSelector, Transport::PassThrough);
+    EXPECT_EQ(TheDeviceTable.deviceHandles[0].get(), 100 + 'd');
+    EXPECT_EQ(TheDeviceTable.deviceHandles[1].get(), 100 + 'f');
     ASSERT_EQ(FakeLetters::opened.size(), 26u);
     EXPECT_EQ(FakeLetters::opened.front(), "a:");
     EXPECT_EQ(FakeLetters::opened.back(), "z:");
@@ -119,7 +119,7 @@ TEST(PassThroughDiscovery, LettersInOrderAndRejectedHandlesClosed) {
 
     SetDriveDeviceStandIn(nullptr);
     SetCurrentHost(nullptr);
-    TransportSelector = 0;
+    TransportSelector = Transport::Aspi;
 }
 #endif
 

@@ -187,15 +187,15 @@ TEST(PassThroughTransport, FailedControlCallGives255) {
         [](DeviceHandle, PassThroughBlock&, uint8_t*) { return false; },
         nullptr};
     SetDriveDeviceStandIn(&standIn);
-    TransportSelector = 1;
+    TransportSelector = Transport::PassThrough;
     TheDeviceTable = {};
-    TheDeviceTable.deviceHandles[0] = 5;
+    TheDeviceTable.deviceHandles[0] = HeldDevice(5);
     const std::vector<uint8_t> before = Pattern(16);
     std::vector<uint8_t> data = before;
     EXPECT_EQ(SendDriveCommand(0, kTestUnitReady, 6, data.data(), 0, kDataIn), 255);
     EXPECT_EQ(data, before);
     SetDriveDeviceStandIn(nullptr);
-    TransportSelector = 0;
+    TransportSelector = Transport::Aspi;
 }
 #endif
 

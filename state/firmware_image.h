@@ -2,16 +2,23 @@
 // It holds no image bytes; the download reads the file again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "firmware/firmware_file.h"
 
 namespace quillan {
 
 // MAX_PATH less the terminator: the start-up file is held by its full path,
 // which may lie deep in a folder tree.
 constexpr size_t kMaxPathLength = 259;
+
+// The file's whole contents as they were loaded: its length and SHA-256.
+constexpr size_t kFingerprintDigestBytes = 32;
+struct FileFingerprint {
+    int64_t length = -1;
+    uint8_t digest[kFingerprintDigestBytes] = {};
+};
 
 struct FirmwareImageRecord {
     // Longer paths are refused when the file is opened, never cut: a cut
