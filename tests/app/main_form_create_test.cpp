@@ -27,7 +27,6 @@ protected:
     void SetUp() override {
         SimMachineTest::SetUp();
         host.SetJournal(&backend.journal);
-        FirmwareImage = FirmwareImageRecord();
     }
     toolkit::HeadlessBackend backend;
 };

@@ -102,7 +102,6 @@ TEST_F(AspiTransport, RequestBlockFields) {
 TEST_F(AspiTransport, SendDriveCommandUsesTheTableEntry) {
     aspi.AddDrive(0, 0);
     sim::SimDrive* second = aspi.AddDrive(1, 3);
-    TheDeviceTable = {};
     TheDeviceTable.aspiHostAdapters[1] = 1;
     TheDeviceTable.aspiTargets[1] = 3;
     TheDeviceTable.driveCount = 2;
