@@ -55,8 +55,8 @@ std::unique_ptr<Win32Peer> Win32Backend::Adopt(std::unique_ptr<ChildWindowPeer> 
 }
 
 std::unique_ptr<Win32Peer> Win32Backend::Adopt(std::unique_ptr<DrawnPeer> peer) {
-    if (Surface* surface = SurfaceOf(peer->Owner())) surface->drawn.push_back(peer.get());
-    InvalidateRect(peer->Owner(), nullptr, FALSE);
+    if (Surface* surface = SurfaceOf(peer->OwnerWindow())) surface->drawn.push_back(peer.get());
+    InvalidateRect(peer->OwnerWindow(), nullptr, FALSE);
     return peer;
 }
 
@@ -78,7 +78,7 @@ void Win32Backend::ForgetChild(HWND child) { children_.erase(child); }
 
 void Win32Backend::ForgetChildrenOf(HWND owner) {
     for (auto it = children_.begin(); it != children_.end();) {
-        if (it->second->Owner() != owner) {
+        if (it->second->OwnerWindow() != owner) {
             ++it;
             continue;
         }
@@ -89,21 +89,21 @@ void Win32Backend::ForgetChildrenOf(HWND owner) {
 
 void Win32Backend::ForgetDrawn(DrawnPeer& peer) {
     // The window may be gone already, its data with it.
-    auto found = surfaces_.find(peer.Owner());
+    auto found = surfaces_.find(peer.OwnerWindow());
     if (found == surfaces_.end()) return;
     Surface& surface = found->second;
     surface.drawn.erase(std::remove(surface.drawn.begin(), surface.drawn.end(), &peer), surface.drawn.end());
     if (surface.captured == &peer) surface.captured = nullptr;
     if (surface.hinted.erase(&peer.GetControl()) != 0) {
-        TOOLINFOA tool = ToolOf(peer.Owner(), peer.GetControl());
+        TOOLINFOA tool = ToolOf(peer.OwnerWindow(), peer.GetControl());
         SendMessageA(surface.tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
     RECT area = RectOf(peer.GetControl().GetBounds());
-    InvalidateRect(peer.Owner(), &area, FALSE);
+    InvalidateRect(peer.OwnerWindow(), &area, FALSE);
 }
 
 void Win32Backend::AddHint(Win32Peer& peer) {
-    HWND window = peer.Owner();
+    HWND window = peer.OwnerWindow();
     Surface* surface = SurfaceOf(window);
     // The text is asked for when the hint shows.
     if (surface == nullptr || !surface->hinted.insert(&peer.GetControl()).second) return;

@@ -17,7 +17,7 @@ DrawnPeer::~DrawnPeer() { backend_.ForgetDrawn(*this); }
 
 void DrawnPeer::Update() {
     RECT area = RectOf(GetControl().GetBounds());
-    InvalidateRect(Owner(), &area, FALSE);
+    InvalidateRect(OwnerWindow(), &area, FALSE);
 }
 
 void LabelPeer::Paint(const Canvas& canvas) {

@@ -43,7 +43,7 @@ public:
 
     const Control& GetControl() const { return control_; }
     // The window the control sits on: the main window or a dialog form's.
-    HWND Owner() const { return owner_; }
+    HWND OwnerWindow() const { return ownerWindow_; }
 
     // The control's state changed: show it.
     virtual void Update() = 0;
@@ -66,7 +66,7 @@ public:
 
 protected:
     Win32Peer(Win32Backend& backend, Control& control, HWND owner)
-        : backend_(backend), control_(control), owner_(owner) {}
+        : backend_(backend), control_(control), ownerWindow_(owner) {}
     // The control as the class its kind names. The peer is made while only
     // the control's base is built, and destroyed when only the base is left:
     // neither its constructor nor its destructor may call this.
@@ -79,7 +79,7 @@ protected:
 
 private:
     Control& control_;
-    HWND owner_;
+    HWND ownerWindow_;
 };
 
 }  // namespace quillan::toolkit

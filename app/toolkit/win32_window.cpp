@@ -276,7 +276,7 @@ void Win32Backend::HoldUserInput(bool held) {
     // Nothing is disabled, so everything reads as when idle.
     HWND focus = GetFocus();
     if (focus != nullptr && IsChild(mainWindow_, focus)) SetFocus(mainWindow_);
-    if (openList_ != nullptr && openList_->Owner() == mainWindow_) openList_->CloseList();
+    if (openList_ != nullptr && openList_->OwnerWindow() == mainWindow_) openList_->CloseList();
 }
 
 // SendMessage runs these on the window's thread and returns only after,
