@@ -270,7 +270,7 @@ void Win32Backend::HoldUserInput(bool held) {
     inputHeld_ = held;
     if (!held) return;
     // The drive list is a window of its own: while held it drops every key
-    // and click (ComboProc), and an open list closes. Keys then go to the
+    // and click (ComboBoxPeer), and an open list closes. Keys then go to the
     // main window, whose form handlers and closing the hold keeps out. The
     // text fields take no input at all: clicks on them reach the main window.
     // Nothing is disabled, so everything reads as when idle.
