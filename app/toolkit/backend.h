@@ -34,11 +34,14 @@ struct WindowShape {
 class Backend {
 public:
     virtual ~Backend() = default;
-    // Controls announce themselves once constructed (their kind is known by
-    // dynamic type) and whenever their state changed.
+    // A control announces itself from its base's constructor: only what the
+    // base holds (its kind, place and first text) may be read then; the rest
+    // of it is built once ControlCreated returns. It announces every change
+    // of its state, and its going, when nothing but the base is left.
     virtual void ControlCreated(Control& control) = 0;
     virtual void ControlChanged(Control& control) = 0;
     virtual void ControlMoved(Control& control, Bounds before) = 0;
+    virtual void ControlDestroyed(Control& control) = 0;
     virtual void TimerCreated(Timer& timer) = 0;
     virtual void TimerChanged(Timer& timer) = 0;
     virtual void TimerDestroyed(Timer& timer) = 0;

@@ -6,10 +6,19 @@
 
 namespace quillan::toolkit {
 
-Control::Control(Backend& backend, const char* name, Bounds bounds, Form* owner)
-    : backend_(backend), name_(name), bounds_(bounds), owner_(owner) {}
+Control::Control(Backend& backend, ControlKind kind, const char* name, Bounds bounds, const char* text, Form* owner)
+    : backend_(backend), kind_(kind), name_(name), bounds_(bounds), text_(text), owner_(owner) {
+    backend_.ControlCreated(*this);
+}
+
+Control::~Control() { backend_.ControlDestroyed(*this); }
 
 void Control::Changed() { backend_.ControlChanged(*this); }
+
+void Control::SetText(const std::string& text) {
+    text_ = text;
+    Changed();
+}
 
 void Control::Moved(Bounds bounds) {
     const Bounds before = bounds_;
@@ -17,16 +26,11 @@ void Control::Moved(Bounds bounds) {
     backend_.ControlMoved(*this, before);
 }
 
-Label::Label(Backend& backend, const char* name, Bounds bounds, const char* caption, TextAlign align,
-             Form* owner)
-    : Control(backend, name, bounds, owner), caption_(caption), align_(align) {
-    backend_.ControlCreated(*this);
-}
+Label::Label(Backend& backend, const char* name, Bounds bounds, const char* text, TextAlign align, Form* owner)
+    : Control(backend, ControlKind::Label, name, bounds, text, owner), align_(align) {}
 
 Image::Image(Backend& backend, const char* name, Bounds bounds, Form* owner)
-    : Control(backend, name, bounds, owner) {
-    backend_.ControlCreated(*this);
-}
+    : Control(backend, ControlKind::Image, name, bounds, "", owner) {}
 
 void Image::SetPicture(int width, int height, std::vector<uint8_t> rgb) {
     if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
@@ -74,10 +78,8 @@ void Image::SetPosition(int left, int top) {
     Moved(b);
 }
 
-PushButton::PushButton(Backend& backend, const char* name, Bounds bounds, const char* caption, Form* owner)
-    : Control(backend, name, bounds, owner), caption_(caption) {
-    backend_.ControlCreated(*this);
-}
+PushButton::PushButton(Backend& backend, const char* name, Bounds bounds, const char* text, Form* owner)
+    : Control(backend, ControlKind::PushButton, name, bounds, text, owner) {}
 
 void PushButton::Click() {
     if (onClick) onClick();
@@ -100,21 +102,11 @@ void Form::Hide() {
     backend_.HideForm(*this);
 }
 
-StaticText::StaticText(Backend& backend, const char* name, Bounds bounds, Colour colour,
-                       const char* text)
-    : Control(backend, name, bounds), text_(text), colour_(colour) {
-    backend_.ControlCreated(*this);
-}
-
-void StaticText::SetText(const std::string& text) {
-    text_ = text;
-    Changed();
-}
+StaticText::StaticText(Backend& backend, const char* name, Bounds bounds, Colour colour, const char* text)
+    : Control(backend, ControlKind::StaticText, name, bounds, text, nullptr), colour_(colour) {}
 
 ComboBox::ComboBox(Backend& backend, const char* name, Bounds bounds, Colour colour)
-    : Control(backend, name, bounds), colour_(colour) {
-    backend_.ControlCreated(*this);
-}
+    : Control(backend, ControlKind::ComboBox, name, bounds, "", nullptr), colour_(colour) {}
 
 void ComboBox::AddItem(const std::string& text) {
     items_.push_back(text);
@@ -132,9 +124,7 @@ void ComboBox::Choose(int index) {
 }
 
 ProgressBar::ProgressBar(Backend& backend, const char* name, Bounds bounds)
-    : Control(backend, name, bounds) {
-    backend_.ControlCreated(*this);
-}
+    : Control(backend, ControlKind::ProgressBar, name, bounds, "", nullptr) {}
 
 int ProgressBar::Position() const { return position_; }
 

@@ -29,41 +29,52 @@ struct Bounds {
     int height = 0;
 };
 
+// What a control is, one value per class below: the backend shows each kind
+// its own way.
+enum class ControlKind { Label, Image, PushButton, StaticText, ComboBox, ProgressBar };
+
+// The base of every control: it tells the backend when a control is made and
+// when it goes. It does so from its own constructor, before the kind's own
+// members are built, so what the backend needs in that moment (the kind, the
+// place, the text the control starts with) lives here.
 class Control {
 public:
-    // `owner` is the form the control sits on; none: the main window.
-    Control(Backend& backend, const char* name, Bounds bounds, Form* owner = nullptr);
-    virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
+    ControlKind Kind() const { return kind_; }
     const std::string& Name() const { return name_; }
     const Bounds& GetBounds() const { return bounds_; }
     Form* Owner() const { return owner_; }
-    // Opaque handle the backend keeps for this control (an HWND in Win32).
-    uintptr_t native = 0;
+    // The words the control shows: a caption, a button's or a field's text.
+    const std::string& Text() const { return text_; }
 
 protected:
+    // `owner` is the form the control sits on; none: the main window.
+    Control(Backend& backend, ControlKind kind, const char* name, Bounds bounds, const char* text, Form* owner);
+    // Only the kinds below are controls, and only through them does one go.
+    ~Control();
     void Changed();
     void Moved(Bounds bounds);
+    void SetText(const std::string& text);
     Backend& backend_;
 
 private:
+    ControlKind kind_;
     std::string name_;
     Bounds bounds_;
+    std::string text_;
     Form* owner_;
 };
 
 // A caption drawn transparently over whatever lies beneath.
 class Label : public Control {
 public:
-    Label(Backend& backend, const char* name, Bounds bounds, const char* caption,
+    Label(Backend& backend, const char* name, Bounds bounds, const char* text,
           TextAlign align = TextAlign::Right, Form* owner = nullptr);
-    const std::string& Caption() const { return caption_; }
     TextAlign Align() const { return align_; }
 
 private:
-    std::string caption_;
     TextAlign align_;
 };
 
@@ -103,14 +114,10 @@ private:
 
 class PushButton : public Control {
 public:
-    PushButton(Backend& backend, const char* name, Bounds bounds, const char* caption, Form* owner = nullptr);
-    const std::string& Caption() const { return caption_; }
+    PushButton(Backend& backend, const char* name, Bounds bounds, const char* text, Form* owner = nullptr);
     // The user's click (the Win32 backend calls it on BN_CLICKED).
     void Click();
     std::function<void()> onClick;
-
-private:
-    std::string caption_;
 };
 
 // A top-level dialog window besides the main one: shown modally, closed by
@@ -143,12 +150,10 @@ private:
 class StaticText : public Control {
 public:
     StaticText(Backend& backend, const char* name, Bounds bounds, Colour colour, const char* text);
-    const std::string& Text() const { return text_; }
-    void SetText(const std::string& text);
+    using Control::SetText;
     Colour GetColour() const { return colour_; }
 
 private:
-    std::string text_;
     Colour colour_;
 };
 

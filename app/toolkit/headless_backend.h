@@ -16,6 +16,7 @@ public:
     void ControlCreated(Control&) override {}
     void ControlChanged(Control&) override {}
     void ControlMoved(Control&, Bounds) override {}
+    void ControlDestroyed(Control&) override {}
     void TimerCreated(Timer&) override {}
     void TimerChanged(Timer& timer) override;
     void TimerDestroyed(Timer&) override {}

@@ -2,20 +2,27 @@
 // dialog form are top-level windows; text fields, the drop-down list and push
 // buttons are child windows; captions, pictures and the progress bar have no
 // window of their own and are drawn by the window they sit on, in the order
-// they were created, through one off-screen bitmap.
+// they were created, through one off-screen bitmap. Each control has a peer
+// of its kind (win32_peer.h) that does what the backend asks of it.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/toolkit/backend.h"
+#include "app/toolkit/win32_peer.h"
 #include "platform/scoped_win32.h"
 
 namespace quillan::toolkit {
+
+class ChildWindowPeer;
+class ComboBoxPeer;
+class DrawnPeer;
 
 class Win32Backend : public Backend {
 public:
@@ -33,6 +40,7 @@ public:
     void ControlCreated(Control& control) override;
     void ControlChanged(Control& control) override;
     void ControlMoved(Control& control, Bounds before) override;
+    void ControlDestroyed(Control& control) override;
     void TimerCreated(Timer& timer) override;
     void TimerChanged(Timer& timer) override;
     void TimerDestroyed(Timer& timer) override;
@@ -55,6 +63,21 @@ public:
     void BeginWindowDrag() override;
     void CursorOffset(int& dx, int& dy) override;
 
+    // For the peers (win32_child_peers.cpp, win32_drawn_peers.cpp).
+    HINSTANCE Instance() const { return instance_; }
+    bool InputHeld() const { return inputHeld_; }
+    HBRUSH BrushFor(Colour colour);
+    // A child window's last messages find no control any more.
+    void ForgetChild(HWND child);
+    // A drawn control goes: its window draws it no more, and no hint or
+    // mouse capture is left for it.
+    void ForgetDrawn(DrawnPeer& peer);
+    // Gives a picture with a hint its tooltip tool, once.
+    void AddHint(Win32Peer& peer);
+    // A drop-down list's list part opened or closed.
+    void ListOpened(ComboBoxPeer& list);
+    void ListClosed(ComboBoxPeer& list);
+
 private:
     // A top-level window's own data, which the window points at
     // (GWLP_USERDATA): the backend its messages go to, what it draws itself,
@@ -63,8 +86,8 @@ private:
         Win32Backend* backend = nullptr;
         Form* form = nullptr;
         COLORREF background = 0;
-        std::vector<Control*> drawn;
-        Control* captured = nullptr;  // the picture a mouse button went down on
+        std::vector<DrawnPeer*> drawn;
+        Win32Peer* captured = nullptr;  // the picture a mouse button went down on
         HWND tooltip = nullptr;
         std::set<const Control*> hinted;  // the pictures the tooltip has a tool for
     };
@@ -82,24 +105,18 @@ private:
     // Painting (win32_painting.cpp).
     void Paint(HWND window, Surface& surface);
 
-    // Child controls and what the window draws for them
-    // (win32_child_controls.cpp).
-    static RECT RectOf(const Bounds& bounds);
+    // The controls' peers: made, found and destroyed (win32_controls.cpp).
     HWND OwnerWindow(const Control& control) const;
-    void AddHint(Surface& surface, HWND window, Image& image);
+    std::unique_ptr<Win32Peer> Adopt(std::unique_ptr<ChildWindowPeer> peer);
+    std::unique_ptr<Win32Peer> Adopt(std::unique_ptr<DrawnPeer> peer);
+    Win32Peer* PeerOf(const Control& control) const;
+    // The window `owner` is being destroyed, and its child windows with it.
+    void ForgetChildrenOf(HWND owner);
     // The tooltip asks for the hint of the picture it is about to show it for.
-    void GiveHintText(Surface& surface, NMHDR* request);
+    void GiveHintText(NMHDR* request);
     // A child control's notification; false when the child is none of ours.
     bool ChildCommand(HWND child, WORD notification);
-    HBRUSH BrushFor(Colour colour);
-    LRESULT ColourStatic(HWND window, HDC dc, HWND child);
-    // The drop-down list's own procedure in front of the system's: while a
-    // download holds the window the list takes no input, yet it stays
-    // enabled, so that it is drawn as when idle and stays readable (a
-    // disabled one is greyed).
-    static LRESULT CALLBACK ComboProc(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
-    static WNDPROC systemComboProc_;
-    ComboBox* DroppedComboBox(HWND window) const;
+    LRESULT ColourStatic(HDC dc, HWND child);
 
     HINSTANCE instance_;
     HWND mainWindow_ = nullptr;
@@ -108,7 +125,8 @@ private:
     int height_ = 200;
     bool movingWindow_ = false;  // the system moves the main window with the mouse
     std::map<HWND, Surface> surfaces_;  // the data of each live window of ours
-    std::map<HWND, Control*> children_;
+    std::map<HWND, ChildWindowPeer*> children_;  // the peers with a live child window, by its HWND
+    ComboBoxPeer* openList_ = nullptr;           // the drop-down list whose list part is open
     std::map<UINT_PTR, Timer*> timers_;
     std::map<Colour, ScopedGdiObject<HBRUSH>> brushes_;
     UINT_PTR nextTimerId_ = 1;
@@ -116,6 +134,9 @@ private:
     bool downloadCapture_ = false;  // a download holds the mouse: no button reacts
     bool ending_ = false;           // a handler's exception is being shown
     bool inputHeld_ = false;        // a download holds the window: no input, no closing
+    // One per live control; declared last, so that a peer left over goes
+    // while what it leaves is still there.
+    std::map<const Control*, std::unique_ptr<Win32Peer>> peers_;
 };
 
 }  // namespace quillan::toolkit

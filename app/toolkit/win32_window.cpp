@@ -12,6 +12,8 @@
 
 #include "app/toolkit/escaped_exception.h"
 #include "app/toolkit/key_preview.h"
+#include "app/toolkit/win32_child_peers.h"
+#include "app/toolkit/win32_drawn_peers.h"
 
 namespace quillan::toolkit {
 namespace {
@@ -81,6 +83,7 @@ Win32Backend::Surface& Win32Backend::Attach(HWND window) {
 void Win32Backend::Detach(HWND window) {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     surfaces_.erase(window);
+    ForgetChildrenOf(window);
 }
 
 Win32Backend::Surface* Win32Backend::SurfaceOf(HWND window) {
@@ -139,21 +142,19 @@ void Win32Backend::ProcessMessages() {
 bool Win32Backend::Mouse(HWND window, Surface& surface, UINT message, WPARAM, LPARAM lParam) {
     if (downloadCapture_ || inputHeld_) return true;
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-    Image* hit = nullptr;
+    Win32Peer* hit = nullptr;
     for (auto it = surface.drawn.rbegin(); it != surface.drawn.rend(); ++it) {
-        auto* image = dynamic_cast<Image*>(*it);
-        if (image != nullptr && Inside(image->GetBounds(), x, y) &&
-            (image->onMouseDown || image->onMouseMove || image->onClick)) {
-            hit = image;
+        if ((*it)->TakesMouse() && Inside((*it)->GetControl().GetBounds(), x, y)) {
+            hit = *it;
             break;
         }
     }
-    Image* target = surface.captured != nullptr ? static_cast<Image*>(surface.captured) : hit;
-    const int lx = target != nullptr ? x - target->GetBounds().left : x;
-    const int ly = target != nullptr ? y - target->GetBounds().top : y;
+    Win32Peer* target = surface.captured != nullptr ? surface.captured : hit;
+    const int lx = target != nullptr ? x - target->GetControl().GetBounds().left : x;
+    const int ly = target != nullptr ? y - target->GetControl().GetBounds().top : y;
     switch (message) {
     case WM_MOUSEMOVE:
-        if (target != nullptr && target->onMouseMove) target->onMouseMove(lx, ly);
+        if (target != nullptr) target->MouseMove(lx, ly);
         return true;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -164,7 +165,7 @@ bool Win32Backend::Mouse(HWND window, Surface& surface, UINT message, WPARAM, LP
         }
         surface.captured = target;
         SetCapture(window);
-        if (target->onMouseDown) target->onMouseDown(ButtonOf(message), lx, ly);
+        target->MouseDown(ButtonOf(message), lx, ly);
         return true;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -172,9 +173,9 @@ bool Win32Backend::Mouse(HWND window, Surface& surface, UINT message, WPARAM, LP
         if (target == nullptr) return true;
         surface.captured = nullptr;
         ReleaseCapture();
-        const bool over = Inside(target->GetBounds(), x, y);
-        if (target->onMouseUp) target->onMouseUp(ButtonOf(message), lx, ly);
-        if (over && message == WM_LBUTTONUP && target->onClick) target->onClick();
+        const bool over = Inside(target->GetControl().GetBounds(), x, y);
+        target->MouseUp(ButtonOf(message), lx, ly);
+        if (over && message == WM_LBUTTONUP) target->Click();
         return true;
     }
     default:
@@ -269,16 +270,13 @@ void Win32Backend::HoldUserInput(bool held) {
     inputHeld_ = held;
     if (!held) return;
     // The drive list is a window of its own: while held it drops every key
-    // and click (ComboProc), and an open list closes. Keys then go to the
+    // and click (ComboBoxPeer), and an open list closes. Keys then go to the
     // main window, whose form handlers and closing the hold keeps out. The
     // text fields take no input at all: clicks on them reach the main window.
     // Nothing is disabled, so everything reads as when idle.
     HWND focus = GetFocus();
     if (focus != nullptr && IsChild(mainWindow_, focus)) SetFocus(mainWindow_);
-    for (const auto& child : children_) {
-        if (GetParent(child.first) == mainWindow_ && dynamic_cast<ComboBox*>(child.second) != nullptr)
-            SendMessageA(child.first, CB_SHOWDROPDOWN, FALSE, 0);
-    }
+    if (openList_ != nullptr && openList_->OwnerWindow() == mainWindow_) openList_->CloseList();
 }
 
 // SendMessage runs these on the window's thread and returns only after,
@@ -434,7 +432,7 @@ LRESULT Win32Backend::Handle(HWND window, Surface& surface, UINT message, WPARAM
         return 0;
     case WM_NOTIFY:
         if (reinterpret_cast<NMHDR*>(lParam)->code == TTN_GETDISPINFOA) {
-            GiveHintText(surface, reinterpret_cast<NMHDR*>(lParam));
+            GiveHintText(reinterpret_cast<NMHDR*>(lParam));
             return 0;
         }
         break;
@@ -456,7 +454,7 @@ LRESULT Win32Backend::Handle(HWND window, Surface& surface, UINT message, WPARAM
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLOREDIT:
-        return ColourStatic(window, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return ColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case kSetMouseCapture:
         downloadCapture_ = wParam != 0;
         if (downloadCapture_)

@@ -152,7 +152,7 @@ TEST_F(Skin, WindowCommands) {
     about.Button1.Click();
     EXPECT_FALSE(about.Form().Visible());
     f.Image4.onClick();  // the same box again, with the same texts
-    EXPECT_EQ(about.Label1.Caption(), "QUILLAN 3.23.3");
+    EXPECT_EQ(about.Label1.Text(), "QUILLAN 3.23.3");
     EXPECT_EQ(about.Form().Caption(), "About Quillan");
     f.Image5.onClick();
     Calls relevant;
