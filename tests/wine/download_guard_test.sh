@@ -66,8 +66,11 @@ row() {
   cp "$WORK/$file.bin" "$run_dir/AUTORUN.BIN"
   drive_config "$file" "$fault" > "$WORK/$name.cfg"
   start_bg "$name-watcher" "$RUN" "$watcher" "$(win_path "$boxes")" 300
-  (cd "$run_dir" && QUILLAN_SIM_CONFIG="$WORK/$name.cfg" start_bg "$name" "$RUN" "$run_dir/quillan.exe" -LIVE)
-  wait_for 90 grep -q 'Remove the Disc' "$boxes" || fail "$name: no disc box at start-up"
+  # Every command of the slow drive takes its time, discovery's too: on a
+  # busy machine start-up alone can outlast wine-run's usual limit.
+  (cd "$run_dir" && QUILLAN_WINE_TIMEOUT=600 QUILLAN_SIM_CONFIG="$WORK/$name.cfg" \
+     start_bg "$name" "$RUN" "$run_dir/quillan.exe" -LIVE)
+  wait_for 240 grep -q 'Remove the Disc' "$boxes" || fail "$name: no disc box at start-up"
   wait_for 30 main_window || fail "$name: the window did not open"
 
   answers=$(ask query)
