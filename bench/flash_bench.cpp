@@ -133,16 +133,35 @@ uint32_t CountingDriveCommand(void* request) {
 
 // ---- one flash ------------------------------------------------------------
 
+// The run log's stamp as the program makes it: local time to the millisecond.
+std::string BenchClock() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm local = {};
+    localtime_r(&seconds, &local);
+    char stamp[96];
+    std::snprintf(stamp, sizeof(stamp), "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
+    return stamp;
+}
+
 // Loads the file as opening it by hand does and flashes it on drive 0: the
 // pre-checks, the pieces from this thread, the worker's last command, and the
 // timer's tick that ends the run. The host records the disc check's pauses
 // and runs the worker here, at once. Returns the seconds the load and the
 // download took; false when either failed.
-bool FlashOnce(support::FakeHost& host, support::RecordingDownloadWindow& window, const std::string& path,
-               double& loadSeconds, double& downloadSeconds) {
+bool FlashOnce(support::FakeHost& host, support::RecordingDownloadWindow& window, SendAspi32CommandFn drive,
+               const std::string& logFolder, const std::string& path, double& loadSeconds, double& downloadSeconds) {
     host = support::FakeHost();  // one flash's records at a time
     window = support::RecordingDownloadWindow();
-    Program.Reset();  // each flash the first of its run: a run downloads only once
+    // Each flash the first of its run (a run downloads only once), with this
+    // bench's host, drive and clock, and the run log when one is measured.
+    Program.Reset();
+    SetRunLogClock(BenchClock);
+    SetCurrentHost(&host);
+    SendASPI32Command = drive;
+    if (!logFolder.empty() && !OpenRunLog(logFolder)) return false;
     const auto start = Clock::now();
     FirmwareImage.Path = path;
     const bool loaded = ReadFirmwareFile(path, [](const std::string& m) { std::fprintf(stderr, "%s\n", m.c_str()); });
@@ -184,27 +203,12 @@ constexpr int kMinRounds = 21;
 constexpr int kMaxRounds = 1001;
 constexpr double kMinSeconds = 1.0;
 
-// The run log's stamp as the program makes it: local time to the millisecond.
-std::string BenchClock() {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local = {};
-    localtime_r(&seconds, &local);
-    char stamp[96];
-    std::snprintf(stamp, sizeof(stamp), "%04d-%02d-%02d %02d:%02d:%02d.%03d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(ms));
-    return stamp;
-}
 
 // Each round flashes twice, without and with the run log written to
 // `logFolder`, so that what the log adds is measured against the same
 // moment's machine.
 int Measure(const std::string& path, const std::string& logFolder) {
-    SetRunLogClock(BenchClock);
     support::FakeHost host;
-    SetCurrentHost(&host);
-    SendASPI32Command = CountingDriveCommand;
     support::RecordingDownloadWindow window;
     const long long fileBytes = FileBytes(path);
     // The bench's own memory is all made and written before the baseline.
@@ -220,14 +224,14 @@ int Measure(const std::string& path, const std::string& logFolder) {
     while (rounds < kMaxRounds) {
         const uint64_t commandsBefore = countingDrive.commands, bytesBefore = countingDrive.bytesOut;
         double loadSeconds = 0, downloadSeconds = 0;
-        if (!FlashOnce(host, window, path, loadSeconds, downloadSeconds) ||
+        if (!FlashOnce(host, window, CountingDriveCommand, "", path, loadSeconds, downloadSeconds) ||
             countingDrive.bytesOut - bytesBefore < static_cast<uint64_t>(fileBytes)) {
             std::fprintf(stderr, "%s: the flash failed or sent less than the file\n", path.c_str());
             return 1;
         }
         commandsPerFlash = countingDrive.commands - commandsBefore;
         double loggedLoad = 0, loggedDownload = 0;
-        if (!OpenRunLog(logFolder) || !FlashOnce(host, window, path, loggedLoad, loggedDownload)) return 1;
+        if (!FlashOnce(host, window, CountingDriveCommand, logFolder, path, loggedLoad, loggedDownload)) return 1;
         CloseRunLog();
         logged[rounds] = loggedLoad + loggedDownload;
         load[rounds] = loadSeconds;
@@ -251,16 +255,14 @@ int Measure(const std::string& path, const std::string& logFolder) {
 // the way it should have (the last chunk, or the closing flash page).
 int Verify(const std::string& way, const std::string& path) {
     support::FakeHost host;
-    SetCurrentHost(&host);
     sim::SimAspi aspi;
     sim::DriveSettings settings;
     settings.discLoaded = false;
     const sim::SimDrive* drive = aspi.AddDrive(0, 0, settings);
     const sim::ScopedActiveSimAspi active(aspi);
-    SendASPI32Command = sim::SimSendASPI32Command;
     support::RecordingDownloadWindow window;
     double loadSeconds = 0, downloadSeconds = 0;
-    if (!FlashOnce(host, window, path, loadSeconds, downloadSeconds)) {
+    if (!FlashOnce(host, window, sim::SimSendASPI32Command, "", path, loadSeconds, downloadSeconds)) {
         const char* told = window.shown.empty() ? "" : window.shown.back().c_str();
         std::fprintf(stderr, "%s: the flash failed: %s\n", path.c_str(), told);
         return 1;

@@ -43,6 +43,7 @@ void ProgramState::Reset() {
     LiveResultPath = kLiveResultPath;
     TestResultPath = kTestResultPath;
     RunLog = RunLogState();  // closes the log
+    Plugged = Connections();  // host, ASPI layer, stand-in and clock: plugged again after
 }
 
 }  // namespace quillan

@@ -111,7 +111,8 @@ TEST_F(CommandSet, EveryCommandOnTheWire) {
 }
 
 // Reset() is a fresh start: every template byte a send rewrote, the buffer,
-// what start-up found, the drive and file last looked at, the progress state.
+// what start-up found, the drive and file last looked at, the progress state,
+// how far the run got, where its result line goes, and what was plugged in.
 TEST_F(CommandSet, ResetLeavesNothingOfEarlierCommands) {
     sim::DriveSettings settings;
     settings.driveCode = "ABC";
@@ -127,6 +128,9 @@ TEST_F(CommandSet, ResetLeavesNothingOfEarlierCommands) {
     FirmwareImage.Size = 4096;
     BusyFlag = 0;
     TickCounter = 7;
+    WorkerStarted = true;
+    Program.SilentOutcome = SilentExit::Flashed;
+    LiveResultPath = "ELSEWHERE.TMP";
     const CommandTemplates initial;
     ASSERT_NE(std::memcmp(&Program.Templates, &initial, sizeof(CommandTemplates)), 0)
         << "the sends should have rewritten template bytes";
@@ -143,6 +147,11 @@ TEST_F(CommandSet, ResetLeavesNothingOfEarlierCommands) {
     EXPECT_EQ(FirmwareImage.Size, 0);
     EXPECT_EQ(BusyFlag.load(), 1);
     EXPECT_EQ(TickCounter, 0);
+    EXPECT_FALSE(WorkerStarted);
+    EXPECT_EQ(Program.SilentOutcome, SilentExit::NothingSent);
+    EXPECT_EQ(LiveResultPath, kLiveResultPath);
+    EXPECT_EQ(Program.Plugged.CurrentHost, nullptr);
+    EXPECT_EQ(SendASPI32Command, nullptr);
 }
 
 TEST_F(CommandSet, QueryDriveIdentity) {

@@ -117,9 +117,7 @@ TEST(PassThroughDiscovery, LettersInOrderAndRejectedHandlesClosed) {
     EXPECT_EQ(FakeLetters::opened.back(), "z:");
     EXPECT_EQ(FakeLetters::closed, std::vector<DeviceHandle>{100 + 'e'});
 
-    SetDriveDeviceStandIn(nullptr);
-    SetCurrentHost(nullptr);
-    TransportSelector = Transport::Aspi;
+    Program.Reset();  // the stand-in, the host and the transport
 }
 #endif
 
@@ -143,7 +141,7 @@ TEST(PortPositionScan, OnlyKeysWithADeviceNameAreListed) {
         "open " + base + "1\\Scsi Bus 0\\Target Id 1\\Logical Unit Id 0",
     };
     EXPECT_EQ(host.calls, expected);
-    SetCurrentHost(nullptr);
+    Program.Reset();
 }
 
 }  // namespace

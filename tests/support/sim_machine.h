@@ -20,17 +20,13 @@ namespace quillan::test_support {
 class SimMachineTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        Program.Reset();
         SetCurrentHost(&host);
         SendASPI32Command = sim::SimSendASPI32Command;
         GetASPI32SupportInfo = sim::SimGetASPI32SupportInfo;
-        Program.Reset();
     }
-    void TearDown() override {
-        CloseRunLog();
-        SendASPI32Command = nullptr;
-        GetASPI32SupportInfo = nullptr;
-        SetCurrentHost(nullptr);
-    }
+    // Nothing of this test, plugged in or left open, reaches the next.
+    void TearDown() override { Program.Reset(); }
 
     FakeHost host;
     sim::SimAspi aspi;
