@@ -318,11 +318,11 @@ bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t driveIndex) {
         sent = ChunkedDownload(window, flags, driveIndex, file);
 
     if (sent == PiecesSent::WorkerHasTheLast) return true;
-    // Idle again, and the window must say so, as after a failed final command.
+    // Idle again, and the window must say so (the status as after a failed
+    // final command, no hourglass).
     window.SetStatus("Fail");
     ShowError(window, "Flash Cmd Fail!!");
     window.CaptureMouse(false);
-    // Idle again: the hourglass would say otherwise.
     window.ShowHourglass(false);
     GiveWindowBack(window);
     return false;

@@ -62,8 +62,8 @@ cp "$exe" "$demo/run/"
 if [ "$nt" = 1 ]; then
   . scripts/wine-cdrom-letters.sh
   add_cdrom_letters "$demo/letters" d e
-  device0="device $demo/letters/d.dev"
-  device1="device $demo/letters/e.dev"
+  device0="$demo/letters/d.dev"
+  device1="$demo/letters/e.dev"
   launch=(env LD_PRELOAD="$repo/$tree/sg_io_shim/libquillan_sg_io.so")
   mode="NT mode, pass-through"
 else
@@ -73,29 +73,9 @@ else
   mode="Windows 98 mode"
   timeout 30 "$QUILLAN_WINE" reg add 'HKCU\Software\Wine\AppDefaults\quillan.exe' /v Version /d win98 /f </dev/null >/dev/null 2>&1
 fi
-cat > "$demo/drives.cfg" <<CFG
-log $demo/drive-log.txt
-image-dir $demo/images
-# An older drive of another model: not the one the file is for.
-drive 0 0
-$device0
-vendor "BRISKO  "
-product "CD-RW CR-5224   "
-revision "2.00"
-code CRA
-page40 refuse
-disc no
-# The drive AUTORUN.BIN fits. Each command takes 2.5 s, so the bar moves.
-drive 0 1
-$device1
-vendor "HALVERN "
-product "DVD-ROM XD-340  "
-revision "1.10"
-code XDA
-page40 refuse
-disc no
-delay-ms 2500
-CFG
+# Each command of the fitting drive takes 2.5 s, so the bar visibly moves.
+. scripts/sim-drives.sh
+sim_two_drives "$demo/drive-log.txt" "$demo/images" no 2500 "$device0" "$device1" > "$demo/drives.cfg"
 
 echo "Running quillan.exe -LIVE in $demo/run ($mode, simulated drives)..."
 (cd "$demo/run" && QUILLAN_SIM_CONFIG="$demo/drives.cfg" \

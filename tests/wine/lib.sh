@@ -59,30 +59,13 @@ wait_for() {
 }
 
 # drives_config FILE [DISC] [DELAY] [FAULT]: the two simulated drives of the
-# unattended runs, logging to FILE less .cfg plus .log and assembling into
-# $WORK/images: a CD-RW, and the DVD-ROM XD-340 (revision 1.10, code XDA)
-# that the sample file fits, with a disc (yes|no, default no), a delay per
-# command in ms (default 0) and a fault rule ("-" or none for no fault).
+# unattended runs (scripts/sim-drives.sh), logging to FILE less .cfg plus .log
+# and assembling into $WORK/images, the fitting one with a disc (yes|no,
+# default no), a delay per command in ms (default 0) and a fault rule ("-" or
+# none for no fault).
+. "$QUILLAN_SOURCE_DIR/scripts/sim-drives.sh"
 drives_config() {
-  cat > "$1" <<CFG
-log ${1%.cfg}.log
-image-dir $WORK/images
-drive 0 0
-vendor "BRISKO  "
-product "CD-RW CR-5224   "
-revision "2.00"
-code CRA
-page40 refuse
-disc no
-drive 0 1
-vendor "HALVERN "
-product "DVD-ROM XD-340  "
-revision "1.10"
-code XDA
-page40 refuse
-disc ${2:-no}
-delay-ms ${3:-0}
-CFG
+  sim_two_drives "${1%.cfg}.log" "$WORK/images" "${2:-no}" "${3:-0}" > "$1"
   if [ -n "${4:-}" ] && [ "$4" != - ]; then echo "fault $4" >> "$1"; fi
 }
 
