@@ -129,7 +129,7 @@ mapfile -t missing32 < <(missing_of "${wine32[@]}")
 # before the next one, but say every time that 32-bit Wine is missing.
 if [ -n "$(find "$wine32_failed" -mmin -60 2>/dev/null)" ]; then
   next=$(date -d "@$(( $(stat -c %Y "$wine32_failed") + 3600 ))" '+%H:%M')
-  say "32-bit Wine (${missing32[*]}) is still not installed ($(cat "$wine32_failed"); tried again after $next); the tests and the demo use the 64-bit builds under 64-bit Wine"
+  say "32-bit Wine (${missing32[*]}) is still not installed ($(cat "$wine32_failed"); set-up tries again after $next); the tests and the demo use the 64-bit builds under 64-bit Wine"
   exit 0
 fi
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
