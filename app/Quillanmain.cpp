@@ -10,6 +10,7 @@
 #include "platform/run_log.h"
 #include "state/program_state.h"
 #include "firmware/firmware_reader.h"
+#include "flash/download.h"
 #include "flash/result_file.h"
 #include "platform/host.h"
 #include "platform/scoped_file.h"
@@ -217,7 +218,7 @@ void TMainForm::StartupDiscCheck() {
 void TMainForm::FormShow() {
     if (!FirmwareImage.StartupReady) {
         // Start-up wrote FAIL0: no download will come by itself.
-        EndSilentRun("no automatic start");
+        EndSilentRun(*this, runModes, "no automatic start");
         return;
     }
     if (autoStartScheduled) return;
@@ -235,17 +236,10 @@ void TMainForm::Timer3Timer() {
     if (fileOpenedByHand_) {
         // No automatic download in this run: tell the calling script.
         WriteResultLine("FAIL0\n", runModes.liveMode, runModes.testMode);
-        EndSilentRun("no automatic start");
+        EndSilentRun(*this, runModes, "no automatic start");
         return;
     }
     ToolButton2Click();
-}
-
-void TMainForm::EndSilentRun(const char* why) {
-    if (!runModes.silentMode) return;
-    LogLine(std::string("silent run over (") + why + "): exit code " + std::to_string(ExitCode()) +
-            ", no restart");
-    backend_.CloseMainWindow();
 }
 
 int TMainForm::ExitCode() const {

@@ -126,9 +126,6 @@ private:
     // The five fields for a loaded file: its name and size in KB, and a status.
     void ShowFileFields(const std::string& fileName, int32_t kilobytes, const char* status);
     void StartupDiscCheck();
-    // A "-SILENT" run has nothing left to wait for: nobody is there to start
-    // again or to close the window.
-    void EndSilentRun(const char* why);
     void RecomputeDriveFlags();
     uint8_t SelectedDriveIndex() const { return listToDevice[selectedDrive]; }
     // Windows asks whether the session may end, then says whether it does.

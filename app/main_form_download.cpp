@@ -14,10 +14,11 @@ void TMainForm::ToolButton2Click() {
     // 0 would be whatever answers first, perhaps not an optical drive at all.
     if (driveListCount == 0) {
         StartWithoutDrive(*this, runModes);
-        EndSilentRun("no drive");
+        EndSilentRun(*this, runModes, "no drive");
         return;
     }
-    if (!StartDownload(*this, runModes, SelectedDriveIndex())) EndSilentRun("the download ended before the worker");
+    if (!StartDownload(*this, runModes, SelectedDriveIndex()))
+        EndSilentRun(*this, runModes, "the download ended before the worker");
 }
 
 void TMainForm::Timer1Timer() { ProgressTick(*this, runModes); }

@@ -341,6 +341,14 @@ void StartWithoutDrive(DownloadWindow& window, RunModes flags) {
     ShowError(window, "Flash File Not Opened!!");
 }
 
+void EndSilentRun(DownloadWindow& window, RunModes flags, const char* why) {
+    if (!flags.silentMode) return;
+    // A deployment tool restarts the machine when it suits its plan.
+    LogLine(std::string("silent run over (") + why + "): exit code " +
+            std::to_string(static_cast<uint32_t>(Program.SilentOutcome)) + ", no restart (the caller restarts Windows)");
+    window.CloseMainWindow();
+}
+
 int32_t ExpectedTicks(int32_t size) {
     const int32_t kb = size / 1024;
     const int32_t ticks = (kb * 35) >> 9;
@@ -363,10 +371,7 @@ void ProgressTick(DownloadWindow& window, RunModes flags) {
         LogLine("test run over: the window closes, no restart");
         window.CloseMainWindow();
     } else if (flags.silentMode) {
-        // A deployment tool restarts the machine when it suits its plan.
-        LogLine("silent run over: exit code " + std::to_string(static_cast<uint32_t>(Program.SilentOutcome)) +
-                ", no restart (the caller restarts Windows)");
-        window.CloseMainWindow();
+        EndSilentRun(window, flags, "the worker's end");
     } else if (flags.ntPlatform) {
         LogLine("restart of Windows asked (shutdown privilege, then ExitWindowsEx)");
         host.RestartWindows();

@@ -35,6 +35,11 @@ bool StartDownload(DownloadWindow& window, RunModes flags, uint8_t driveIndex);
 // ToolButton2Click with no drive in the list: sends nothing to any drive.
 void StartWithoutDrive(DownloadWindow& window, RunModes flags);
 
+// A "-SILENT" run with nothing left to wait for (`why` says what ended it):
+// logs its exit code and closes the window, without a restart. Nobody is
+// there to start again or to close it. Does nothing in any other run.
+void EndSilentRun(DownloadWindow& window, RunModes flags, const char* why);
+
 // Timer1Timer: moves the bar along the time estimate and, once the worker is
 // done, ends the run (restart, or closing the window in a test or silent
 // run).
