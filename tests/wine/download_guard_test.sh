@@ -10,8 +10,8 @@
 quillan=$1 dll=$2 watcher=$3 sample=$4 probe=$5
 
 model="HALVERN DVD-ROM XD-340  "
-"$RUN" "$sample" "$(win_path "$WORK/chunked.bin")" "$model" "1.20" "XDA" 32 5 16 </dev/null >/dev/null
-"$RUN" "$sample" "$(win_path "$WORK/marked.bin")" "$model" "1.20" "XDA" 32 4 32 marked </dev/null >/dev/null
+make_firmware "$WORK/chunked.bin" "$model" "1.20" "XDA" 32 5 16
+make_firmware "$WORK/marked.bin" "$model" "1.20" "XDA" 32 4 32 marked
 
 # The drive, with a disc in it: start-up ejects it and gives up the automatic
 # start, so that the download begins only when the test presses the button.
@@ -93,7 +93,7 @@ row() {
     # The end box, dismissed by the watcher; the restart ends the session,
     # which the program must not refuse itself.
     wait_for 60 gone "$run_dir/quillan.exe" || fail "$name: the program's own restart did not end it"
-    result_is COMPLETE || fail "$name: result $(od -c "$run_dir/QUILLAN.TMP" | head -n 2)"
+    result_is "$run_dir/QUILLAN.TMP" COMPLETE || fail "$name: result $(od -c "$run_dir/QUILLAN.TMP" | head -n 2)"
     cmp -s "$WORK/$file.bin" "$WORK/images-$name/drive-0-0.image" || fail "$name: the drive's image differs from the file"
     local released restart
     released=$(logged "window sleep allowed again: the keep-awake request is withdrawn")
@@ -105,7 +105,7 @@ row() {
     # Once the box is gone the download is over.
     wait_for 30 allows_the_end || fail "$name: after the download the end of the session is still refused"
     gone "$run_dir/quillan.exe" && fail "$name: the program did not stay"
-    result_is START || fail "$name: result $(cat "$run_dir/QUILLAN.TMP")"
+    result_is "$run_dir/QUILLAN.TMP" START || fail "$name: result $(cat "$run_dir/QUILLAN.TMP")"
     [ -n "$(logged "window sleep allowed again: the keep-awake request is withdrawn")" ] ||
       fail "$name: the keep-awake request was not withdrawn"
   fi
@@ -116,7 +116,6 @@ row() {
   done
   stop_program "$run_dir/quillan.exe"
 }
-result_is() { [ "$(cat "$run_dir/QUILLAN.TMP" 2>/dev/null)" = "$(printf '%s\r' "$1")" ]; }
 
 failed=()
 while read -r name file fault last end; do

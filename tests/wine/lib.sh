@@ -13,6 +13,13 @@ background_pids=()
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# make_firmware FILE ARGUMENTS...: a firmware file synthesized by the tree's
+# make_sample_firmware.exe (the test's $sample), from its arguments after the path.
+make_firmware() { local file=$1; shift; "$RUN" "$sample" "$(win_path "$file")" "$@" </dev/null >/dev/null; }
+# result_is FILE LINE: the result file holds LINE alone, with the CR LF the
+# program writes.
+result_is() { [ "$(cat "$1" 2>/dev/null)" = "$(printf '%s\r' "$2")" ]; }
+
 cleanup() {
   for pid in "${background_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   pkill -f "$WORK/" 2>/dev/null || true

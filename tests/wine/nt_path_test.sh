@@ -63,7 +63,6 @@ run_test_mode() {
   start_test_mode "$@"
   wait_for 90 gone "$WORK/$1/quillan.exe" || fail "$1: the window did not close"
 }
-result_is() { [ "$(cat "$1" 2>/dev/null)" = "$(printf '%s\r' "$2")" ]; }
 
 # Command lines of one drive after discovery, as "cdb len dir" plus the
 # pass-through's own direction and timeout from the line before each.
@@ -74,9 +73,9 @@ sent_to() {
 }
 
 model_xd="HALVERN DVD-ROM XD-340  "
-"$RUN" "$sample" "$(win_path "$WORK/chunked.bin")" "$model_xd" "1.20" "XDA" 32 3 16 </dev/null >/dev/null
-"$RUN" "$sample" "$(win_path "$WORK/marked.bin")" "$model_xd" "XD20" "XDA" 32 3 32 marked </dev/null >/dev/null
-"$RUN" "$sample" "$(win_path "$WORK/xn870.bin")" "HALVERN CD-ROM XN-870   " "1.20" "XNA" 32 3 16 </dev/null >/dev/null
+make_firmware "$WORK/chunked.bin" "$model_xd" "1.20" "XDA" 32 3 16
+make_firmware "$WORK/marked.bin" "$model_xd" "XD20" "XDA" 32 3 32 marked
+make_firmware "$WORK/xn870.bin" "HALVERN CD-ROM XN-870   " "1.20" "XNA" 32 3 16
 probe_lines="cdb=120000002400 len=36 dir=in dir=from-dev timeout-ms=60000"
 
 # 1. Discovery and a chunked download: d: and f: are listed, e: (a disk) is

@@ -20,7 +20,6 @@ silent_config() {
   fi
 }
 
-result_is() { [ "$(cat "$1" 2>/dev/null)" = "$(printf '%s\r' "$2")" ]; }
 # in_log FILE TEXT: a line of the run log holds TEXT (fixed string).
 in_log() { tr -d '\r' < "$1" | grep -F -- "$2" >/dev/null; }
 
@@ -32,7 +31,7 @@ silent_run() {
 }
 
 mkdir -p "$WORK/images"
-"$RUN" "$sample" "$(win_path "$WORK/AUTORUN.BIN")" "$model" "1.20" "XDA" 32 3 16 </dev/null >/dev/null
+make_firmware "$WORK/AUTORUN.BIN" "$model" "1.20" "XDA" 32 3 16
 start_bg watcher "$RUN" "$watcher" "$(win_path "$boxes")" 600
 set_windows_version win98
 

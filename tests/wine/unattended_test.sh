@@ -7,8 +7,9 @@ quillan=$1 dll=$2 watcher=$3 sample=$4
 model="HALVERN DVD-ROM XD-340  "
 boxes="$WORK/boxes.log"
 
-# run_case NAME ARGS...: a folder with quillan.exe and our DLL, in which the
-# program starts in the background with QUILLAN_SIM_CONFIG=$WORK/NAME.cfg.
+# prepare_case NAME: a folder with quillan.exe and our DLL. start_case NAME
+# ARGS...: the program starts there in the background, with
+# QUILLAN_SIM_CONFIG=$WORK/NAME.cfg.
 prepare_case() {
   mkdir -p "$WORK/$1"
   cp "$quillan" "$dll" "$WORK/$1/"
@@ -17,10 +18,9 @@ start_case() {
   local name=$1; shift
   (cd "$WORK/$name" && QUILLAN_SIM_CONFIG="$WORK/$name.cfg" start_bg "$name" "$RUN" "$WORK/$name/quillan.exe" "$@")
 }
-result_is() { [ "$(cat "$1" 2>/dev/null)" = "$(printf '%s\r' "$2")" ]; }
 box_line() { printf '%s\t%s\t%s\ttopmost=1\towner=Quillan' "MESSAGE" "$1" "$2"; }
 mkdir -p "$WORK/images"
-"$RUN" "$sample" "$(win_path "$WORK/AUTORUN.BIN")" "$model" "1.20" "XDA" 32 3 16 </dev/null >/dev/null
+make_firmware "$WORK/AUTORUN.BIN" "$model" "1.20" "XDA" 32 3 16
 
 start_bg watcher "$RUN" "$watcher" "$(win_path "$boxes")" 600
 set_windows_version win98
